@@ -1,0 +1,26 @@
+# talvo_add_test(<name> SOURCES ... LIBS ... [GUI])
+# One GoogleTest program, registered with CTest in a controlled environment:
+# a private HOME and XDG folders, a fixed locale and zone, and Qt's offscreen
+# platform for programs that build widgets.
+function(talvo_add_test name)
+  cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name})
+  set(home ${CMAKE_CURRENT_BINARY_DIR}/${name}.home)
+  set(env
+    "HOME=${home}"
+    "XDG_CONFIG_HOME=${home}/.config"
+    "XDG_DATA_HOME=${home}/.local/share"
+    "XDG_RUNTIME_DIR=${home}/run"
+    "TZ=Europe/Stockholm"
+    "LANG=C.UTF-8"
+    "LC_ALL=C.UTF-8"
+    "ASAN_OPTIONS=detect_leaks=0"
+    "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+  if(T_GUI)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  endif()
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600)
+  file(MAKE_DIRECTORY ${home}/run)
+endfunction()

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# build.sh [build-dir] [extra cmake args...]: configures (once) and builds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir=${1:-build}
+shift || true
+if [ ! -f "$dir/build.ninja" ]; then
+  cmake -S . -B "$dir" -G Ninja "$@"
+fi
+cmake --build "$dir" -j"$(nproc)"

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, running and testing Talvo need.
+# Does nothing when they are all present; uses sudo when not run as root.
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6-dev
+  libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libx11-dev libxkbcommon-dev
+  xvfb xauth x11-utils xdg-utils
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  appstream desktop-file-utils dpkg-dev file
+  fonts-dejavu-core
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo=sudo
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

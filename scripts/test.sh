@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Sets everything up, builds and runs every test. With --sanitize, uses the
+# AddressSanitizer and UndefinedBehaviorSanitizer build in build-asan/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+dir=build
+args=()
+if [ "${1:-}" = "--sanitize" ]; then
+  dir=build-asan
+  args=(-DTALVO_SANITIZE=ON -DTALVO_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug)
+fi
+bash scripts/build.sh "$dir" "${args[@]}"
+# Tests that need a real X server (hotkey grab) run under Xvfb.
+exec xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$dir" --output-on-failure -j2
