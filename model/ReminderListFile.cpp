@@ -1,0 +1,196 @@
+#include "model/ReminderList.h"
+
+#include "platform/AtomicFile.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Reads lines as the C library's line reader would: LF or CR LF ends a line,
+// a lone CR belongs to the line, and the end of the file is noticed only when
+// a read meets it.
+class LineReader {
+public:
+    explicit LineReader(const std::string& bytes) : m_bytes(bytes) {}
+
+    bool AtEnd() const { return m_eof; }
+
+    std::string Next()
+    {
+        if (m_pos >= m_bytes.size()) {
+            m_eof = true;
+            return {};
+        }
+        std::size_t lf = m_bytes.find('\n', m_pos);
+        std::string line;
+        if (lf == std::string::npos) {
+            line = m_bytes.substr(m_pos);
+            m_pos = m_bytes.size();
+            m_eof = true;
+        } else {
+            std::size_t end = lf;
+            if (end > m_pos && m_bytes[end - 1] == '\r')
+                --end;
+            line = m_bytes.substr(m_pos, end - m_pos);
+            m_pos = lf + 1;
+        }
+        return line;
+    }
+
+private:
+    const std::string& m_bytes;
+    std::size_t m_pos = 0;
+    bool m_eof = false;
+};
+
+// atol's reading, wrapping modulo 2^32 into a signed 32-bit value.
+std::int32_t ParseNumber(const std::string& line)
+{
+    std::size_t i = 0;
+    while (i < line.size() && (line[i] == ' ' || (line[i] >= '\t' && line[i] <= '\r')))
+        ++i;
+    bool negative = false;
+    if (i < line.size() && (line[i] == '+' || line[i] == '-'))
+        negative = line[i++] == '-';
+    std::uint32_t value = 0;
+    for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i)
+        value = value * 10u + static_cast<std::uint32_t>(line[i] - '0');
+    if (negative)
+        value = 0u - value;
+    return static_cast<std::int32_t>(value);
+}
+
+bool ParseFlag(const std::string& line) { return line.empty() || line[0] != '0'; }
+
+bool EqualsIgnoringAsciiCase(const std::string& a, const char* b)
+{
+    std::size_t i = 0;
+    for (; i < a.size() && b[i]; ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return i == a.size() && b[i] == '\0';
+}
+
+void AppendLine(std::string& out, const std::string& text)
+{
+    out += text;
+    out += "\r\n";
+}
+
+// Reads a regular file whole; false for anything else (a folder, a device).
+bool ReadWholeFile(const std::string& path, std::string& bytes)
+{
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return false;
+    }
+    bytes.clear();
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            close(fd);
+            return false;
+        }
+        if (n == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    return true;
+}
+
+} // namespace
+
+std::string CReminderList::Serialize() const
+{
+    std::string out;
+    out.reserve(64 + m_reminders.size() * 48);
+    AppendLine(out, "Talvo_1.2");
+    AppendLine(out, m_strDefaultText);
+    AppendLine(out, std::to_string(static_cast<std::uint32_t>(m_nDefaultTimeAdd)));
+    AppendLine(out, m_bDefaultRemind ? "1" : "0");
+    AppendLine(out, std::to_string(static_cast<std::uint32_t>(m_nDefaultPushTime)));
+    AppendLine(out, m_bDefaultPush ? "1" : "0");
+    for (const CReminder& r : m_reminders) {
+        AppendLine(out, r.m_strText);
+        AppendLine(out, std::to_string(r.m_nTime));
+        AppendLine(out, r.m_bRemind ? "1" : "0");
+        AppendLine(out, std::to_string(r.m_nPushTime));
+        AppendLine(out, r.m_bPush ? "1" : "0");
+    }
+    return out;
+}
+
+bool CReminderList::Save() const
+{
+    if (m_strFileName.empty())
+        return false;
+    // Written whole to a temporary file and renamed over the old one, so a
+    // failure never leaves a truncated list behind.
+    return WriteFileAtomically(m_strFileName, Serialize());
+}
+
+bool CReminderList::Parse(const std::string& bytes)
+{
+    m_reminders.clear();
+    LineReader reader(bytes);
+    const std::string tag = reader.Next();
+    const bool version1 = EqualsIgnoringAsciiCase(tag, "Talvo_1");
+    if (!version1 && !EqualsIgnoringAsciiCase(tag, "Talvo_1.2"))
+        return false;
+
+    m_strDefaultText = reader.Next();
+    m_nDefaultTimeAdd = ParseNumber(reader.Next());
+    m_bDefaultRemind = ParseFlag(reader.Next());
+    if (version1) {
+        m_nDefaultPushTime = 86400;
+        m_bDefaultPush = false;
+    } else {
+        m_nDefaultPushTime = ParseNumber(reader.Next());
+        m_bDefaultPush = ParseFlag(reader.Next());
+    }
+
+    while (!reader.AtEnd()) {
+        CReminder r;
+        r.m_strText = reader.Next();
+        r.m_nTime = ParseNumber(reader.Next());
+        r.m_bRemind = ParseFlag(reader.Next());
+        r.m_nPushTime = 86400;
+        r.m_bPush = false;
+        if (!version1) {
+            r.m_nPushTime = ParseNumber(reader.Next());
+            r.m_bPush = ParseFlag(reader.Next());
+        }
+        if (!r.m_strText.empty())
+            m_reminders.push_back(std::move(r));
+    }
+    return true;
+}
+
+bool CReminderList::Load()
+{
+    if (m_strFileName.empty())
+        return false;
+    std::string bytes;
+    if (!ReadWholeFile(m_strFileName, bytes))
+        return false;
+    return Parse(bytes);
+}

@@ -1,0 +1,192 @@
+#include "model/ReminderList.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const fs::path& p, const std::string& bytes)
+{
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+class FileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("talvo-model-" + std::to_string(getpid()) + "-" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        file = dir / "list.tlv";
+        list.SetFileName(file.c_str());
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    bool LoadBytes(const std::string& bytes)
+    {
+        WriteFile(file, bytes);
+        return list.Load();
+    }
+    fs::path dir, file;
+    CReminderList list;
+};
+
+TEST_F(FileTest, SavesByteForByteAndLoadsBack)
+{
+    list.m_strDefaultText = "Ny påminnelse";
+    list.m_nDefaultTimeAdd = -1;  // written unsigned
+    list.Add("Ring Åsa", -5, true, 86400, false);
+    list.Add("Möte\rkl 10", 1700000000, false, 300, true);
+    ASSERT_TRUE(list.Save());
+    EXPECT_EQ(ReadFile(file), "Talvo_1.2\r\nNy påminnelse\r\n4294967295\r\n1\r\n86400\r\n0\r\n"
+                              "Ring Åsa\r\n-5\r\n1\r\n86400\r\n0\r\n"
+                              "Möte\rkl 10\r\n1700000000\r\n0\r\n300\r\n1\r\n");
+    CReminderList back;
+    back.SetFileName(file.c_str());
+    ASSERT_TRUE(back.Load());
+    EXPECT_EQ(back.m_reminders, list.m_reminders);
+    EXPECT_EQ(back.m_nDefaultTimeAdd, -1) << "unsigned header number wraps back";
+    EXPECT_EQ(back.m_strDefaultText, list.m_strDefaultText);
+
+    CReminderList fresh;
+    fresh.SetFileName(file.c_str());
+    ASSERT_TRUE(fresh.Save());
+    EXPECT_EQ(ReadFile(file), "Talvo_1.2\r\n\r\n0\r\n1\r\n86400\r\n0\r\n");
+}
+
+TEST_F(FileTest, ReadsVersionOneAndAnyCaseOfTheTag)
+{
+    ASSERT_TRUE(LoadBytes("TALVO_1\nstd\n60\n0\nett\n100\n1\ntvå\n200\n0\n"));
+    ASSERT_EQ(list.GetCount(), 2);
+    EXPECT_EQ(list.GetAt(1).m_strText, "två");
+    EXPECT_EQ(list.GetAt(1).m_nTime, 200);
+    for (const CReminder& r : list.m_reminders) {
+        EXPECT_EQ(r.m_nPushTime, 86400);
+        EXPECT_FALSE(r.m_bPush);
+    }
+    EXPECT_EQ(list.m_nDefaultPushTime, 86400);
+    EXPECT_FALSE(list.m_bDefaultPush);
+    EXPECT_TRUE(LoadBytes("talvo_1.2\r\n"));
+    EXPECT_FALSE(LoadBytes("Talvo_1.2 \r\nx\r\n")) << "a trailing blank is another tag";
+}
+
+TEST_F(FileTest, ParsesNumbersAndFlagsAsTheCLibraryWould)
+{
+    ASSERT_TRUE(LoadBytes("Talvo_1.2\r\n\r\n  +12abc\r\n0\r\nxyz\r\n1\r\n"
+                          "a\r\n-42x\r\n0\r\n4294967296\r\nyes\r\n"
+                          "b\r\n99999999999\r\n\r\n7\r\n0x\r\n"));
+    EXPECT_EQ(list.m_nDefaultTimeAdd, 12);
+    EXPECT_FALSE(list.m_bDefaultRemind);
+    EXPECT_EQ(list.m_nDefaultPushTime, 0);
+    ASSERT_EQ(list.GetCount(), 2);
+    EXPECT_EQ(list.GetAt(0).m_nTime, -42);
+    EXPECT_FALSE(list.GetAt(0).m_bRemind);
+    EXPECT_EQ(list.GetAt(0).m_nPushTime, 0) << "wraps modulo 2^32";
+    EXPECT_TRUE(list.GetAt(0).m_bPush);
+    EXPECT_EQ(list.GetAt(1).m_nTime, static_cast<std::int32_t>(99999999999LL & 0xFFFFFFFF));
+    EXPECT_TRUE(list.GetAt(1).m_bRemind) << "an empty flag line is true";
+    EXPECT_FALSE(list.GetAt(1).m_bPush);
+}
+
+TEST_F(FileTest, DamagedAndTruncatedFiles)
+{
+    ASSERT_TRUE(LoadBytes("Talvo_1.2"));
+    EXPECT_EQ(list.GetCount(), 0);
+    EXPECT_EQ(list.m_nDefaultTimeAdd, 0);
+    EXPECT_TRUE(list.m_bDefaultRemind);
+    EXPECT_EQ(list.m_nDefaultPushTime, 0);
+    EXPECT_TRUE(list.m_bDefaultPush);
+
+    // An empty text drops its record; the next stays in step. A record cut after its time line is kept.
+    ASSERT_TRUE(LoadBytes("Talvo_1.2\n\n0\n1\n86400\n0\n\n5\n1\n60\n1\nkept\n7\n1\n8\n0\ncut\n9"));
+    ASSERT_EQ(list.GetCount(), 2);
+    EXPECT_EQ(list.GetAt(0).m_strText, "kept");
+    EXPECT_EQ(list.GetAt(0).m_nPushTime, 8);
+    EXPECT_EQ(list.GetAt(1).m_nTime, 9);
+    EXPECT_TRUE(list.GetAt(1).m_bRemind);
+    EXPECT_EQ(list.GetAt(1).m_nPushTime, 0);
+    EXPECT_TRUE(list.GetAt(1).m_bPush);
+
+    EXPECT_FALSE(LoadBytes("")) << "an empty file";
+    EXPECT_EQ(list.GetCount(), 0) << "the list was emptied first";
+    list.Add("old", 1, true, 1, true);
+    EXPECT_FALSE(LoadBytes(std::string("\0\xff\xfe junk\n", 10)));
+    EXPECT_EQ(list.GetCount(), 0);
+
+    std::string nuls = "Talvo_1.2\n\n0\n1\n0\n0\n";
+    nuls += std::string("a\0b", 3) + "\n1\n1\n1\n1\n";
+    nuls += std::string(1 << 20, 'x') + "\n";
+    ASSERT_TRUE(LoadBytes(nuls));
+    ASSERT_EQ(list.GetCount(), 2);
+    EXPECT_EQ(list.GetAt(0).m_strText, std::string("a\0b", 3));
+    EXPECT_EQ(list.GetAt(1).m_strText.size(), 1u << 20);
+}
+
+TEST_F(FileTest, RefusesWithoutNameOrReadableFile)
+{
+    CReminderList unnamed;
+    unnamed.Add("x", 1, true, 1, true);
+    EXPECT_FALSE(unnamed.Save());
+    EXPECT_FALSE(unnamed.Load());
+    EXPECT_EQ(unnamed.GetCount(), 1);
+
+    list.Add("keep", 1, true, 1, true);
+    list.SetFileName(dir.c_str());  // a folder
+    EXPECT_FALSE(list.Load());
+    EXPECT_EQ(list.GetCount(), 1) << "nothing changes when the file cannot be opened";
+    list.SetFileName((dir / "missing.tlv").c_str());
+    EXPECT_FALSE(list.Load());
+    EXPECT_EQ(list.GetCount(), 1);
+}
+
+TEST_F(FileTest, FailedSaveLeavesTheOldFileAndNoTemporary)
+{
+    WriteFile(file, "Talvo_1.2\r\nold\r\n");
+    chmod(file.c_str(), 0640);
+    list.Add("new", 1, true, 1, true);
+    ASSERT_TRUE(list.Save());
+    struct stat st {};
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u) << "permission bits kept";
+
+    // A link stays a link; its target is replaced.
+    fs::path target = dir / "target.tlv";
+    WriteFile(target, "Talvo_1.2\r\n");
+    fs::path link = dir / "link.tlv";
+    fs::create_symlink(target, link);
+    list.SetFileName(link.c_str());
+    ASSERT_TRUE(list.Save());
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_NE(ReadFile(target).find("new"), std::string::npos);
+
+    // A folder that is really a file: the write cannot start.
+    fs::path blocker = dir / "blocker";
+    WriteFile(blocker, "x");
+    list.SetFileName((blocker / "list.tlv").c_str());
+    EXPECT_FALSE(list.Save());
+
+    // A full disk: /dev/full accepts the open and fails every write.
+    if (access("/dev/full", W_OK) == 0) {
+        list.SetFileName("/dev/full");
+        EXPECT_FALSE(list.Save()) << "not a regular file: never replaced";
+    }
+    for (const auto& e : fs::directory_iterator(dir))
+        EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+}
+
+} // namespace
