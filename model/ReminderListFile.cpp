@@ -4,7 +4,9 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <algorithm>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,23 +21,23 @@ public:
 
     bool AtEnd() const { return m_eof; }
 
-    std::string Next()
+    std::string_view Next()
     {
         if (m_pos >= m_bytes.size()) {
             m_eof = true;
             return {};
         }
         std::size_t lf = m_bytes.find('\n', m_pos);
-        std::string line;
+        std::string_view line;
         if (lf == std::string::npos) {
-            line = m_bytes.substr(m_pos);
+            line = std::string_view(m_bytes).substr(m_pos);
             m_pos = m_bytes.size();
             m_eof = true;
         } else {
             std::size_t end = lf;
             if (end > m_pos && m_bytes[end - 1] == '\r')
                 --end;
-            line = m_bytes.substr(m_pos, end - m_pos);
+            line = std::string_view(m_bytes).substr(m_pos, end - m_pos);
             m_pos = lf + 1;
         }
         return line;
@@ -48,7 +50,7 @@ private:
 };
 
 // atol's reading, wrapping modulo 2^32 into a signed 32-bit value.
-std::int32_t ParseNumber(const std::string& line)
+std::int32_t ParseNumber(std::string_view line)
 {
     std::size_t i = 0;
     while (i < line.size() && (line[i] == ' ' || (line[i] >= '\t' && line[i] <= '\r')))
@@ -64,9 +66,9 @@ std::int32_t ParseNumber(const std::string& line)
     return static_cast<std::int32_t>(value);
 }
 
-bool ParseFlag(const std::string& line) { return line.empty() || line[0] != '0'; }
+bool ParseFlag(std::string_view line) { return line.empty() || line[0] != '0'; }
 
-bool EqualsIgnoringAsciiCase(const std::string& a, const char* b)
+bool EqualsIgnoringAsciiCase(std::string_view a, const char* b)
 {
     std::size_t i = 0;
     for (; i < a.size() && b[i]; ++i) {
@@ -152,12 +154,12 @@ bool CReminderList::Parse(const std::string& bytes)
 {
     m_reminders.clear();
     LineReader reader(bytes);
-    const std::string tag = reader.Next();
+    const std::string_view tag = reader.Next();
     const bool version1 = EqualsIgnoringAsciiCase(tag, "Talvo_1");
     if (!version1 && !EqualsIgnoringAsciiCase(tag, "Talvo_1.2"))
         return false;
 
-    m_strDefaultText = reader.Next();
+    m_strDefaultText = std::string(reader.Next());
     m_nDefaultTimeAdd = ParseNumber(reader.Next());
     m_bDefaultRemind = ParseFlag(reader.Next());
     if (version1) {
@@ -168,9 +170,10 @@ bool CReminderList::Parse(const std::string& bytes)
         m_bDefaultPush = ParseFlag(reader.Next());
     }
 
+    m_reminders.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n') / (version1 ? 3 : 5)));
     while (!reader.AtEnd()) {
         CReminder r;
-        r.m_strText = reader.Next();
+        r.m_strText = std::string(reader.Next());
         r.m_nTime = ParseNumber(reader.Next());
         r.m_bRemind = ParseFlag(reader.Next());
         r.m_nPushTime = 86400;

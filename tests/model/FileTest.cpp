@@ -190,3 +190,34 @@ TEST_F(FileTest, FailedSaveLeavesTheOldFileAndNoTemporary)
 }
 
 } // namespace
+
+#include <sys/mount.h>
+
+namespace {
+
+TEST(FileFullDisk, SaveFailsAndKeepsTheOldFile)
+{
+    const fs::path mountPoint = fs::temp_directory_path() / ("talvo-full-" + std::to_string(getpid()));
+    fs::create_directories(mountPoint);
+    if (mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0) {
+        fs::remove(mountPoint);
+        GTEST_SKIP() << "cannot mount a small tmpfs here";
+    }
+    const fs::path file = mountPoint / "list.tlv";
+    const std::string old = "Talvo_1.2\r\n\r\n0\r\n1\r\n86400\r\n0\r\nbehåll\r\n1\r\n1\r\n1\r\n1\r\n";
+    WriteFile(file, old);
+    CReminderList big;
+    big.SetFileName(file.c_str());
+    for (int i = 0; i < 5000; ++i)
+        big.Add("en ganska lång påminnelsetext som fyller disken", i, true, 86400, false);
+    EXPECT_FALSE(big.Save()) << "a full disk is a failed save";
+    EXPECT_EQ(ReadFile(file), old);
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(mountPoint))
+        ++entries;
+    EXPECT_EQ(entries, 1u) << "no temporary file left behind";
+    umount(mountPoint.c_str());
+    fs::remove(mountPoint);
+}
+
+} // namespace
