@@ -1,0 +1,40 @@
+#pragma once
+// kernel32 and shell32 file-system calls: the program's own path, the
+// special folders and folder creation. Qt-free.
+//
+// Special folders on Linux:
+//   CSIDL_APPDATA (26)  $XDG_DATA_HOME, default ~/.local/share
+//   CSIDL_STARTUP (7)   $XDG_CONFIG_HOME/autostart, default ~/.config/autostart
+
+#include "platform/Win32.h"
+
+#include <string>
+
+struct SECURITY_ATTRIBUTES;
+
+constexpr int CSIDL_STARTUP = 0x0007;
+constexpr int CSIDL_APPDATA = 0x001A;
+constexpr int CSIDL_FLAG_CREATE = 0x8000;
+
+// The running program's file (from /proc/self/exe). Returns the length copied;
+// a path that does not fit is cut to nSize - 1 characters and nSize is returned
+// with ERROR_INSUFFICIENT_BUFFER.
+DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
+
+// Copies the folder's path, without a trailing slash, into a buffer of
+// MAX_PATH characters. FALSE for an unknown folder number or a path that does
+// not fit. With fCreate (or CSIDL_FLAG_CREATE) a missing folder is created.
+BOOL SHGetSpecialFolderPathA(HWND hwndOwner, LPSTR lpszPath, int csidl, BOOL fCreate);
+
+// mkdir of one folder; FALSE with ERROR_ALREADY_EXISTS or ERROR_PATH_NOT_FOUND as Win32.
+BOOL CreateDirectoryA(LPCSTR lpPathName, SECURITY_ATTRIBUTES* lpSecurityAttributes);
+
+// Base folders of the XDG spec: the variable when it holds an absolute path,
+// else the default under the home folder. Empty when there is no home.
+std::string XdgConfigHome();
+std::string XdgDataHome();
+
+namespace testhooks {
+// Makes GetModuleFileNameA report this path; null restores the real one.
+void SetModuleFileName(const char* path);
+}

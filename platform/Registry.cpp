@@ -1,0 +1,398 @@
+#include "platform/Registry.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/FileSystem.h"
+#include "platform/RegistryStore.h"
+#include "platform/Trace.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <functional>
+#include <mutex>
+#include <set>
+#include <string_view>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A store file this big is not ours; it is neither parsed nor copied.
+constexpr off_t kMaxStoreSize = 16 * 1024 * 1024;
+constexpr std::size_t kMaxKeyComponent = 255;
+constexpr std::size_t kMaxValueName = 16383;
+
+struct KeyHandle {
+    std::string fullPath;
+    REGSAM access = 0;
+};
+
+std::mutex g_handleMutex;
+std::set<const KeyHandle*> g_handles;
+
+const char* RootName(HKEY h)
+{
+    if (h == HKEY_CLASSES_ROOT) return "HKEY_CLASSES_ROOT";
+    if (h == HKEY_CURRENT_USER) return "HKEY_CURRENT_USER";
+    if (h == HKEY_LOCAL_MACHINE) return "HKEY_LOCAL_MACHINE";
+    if (h == HKEY_USERS) return "HKEY_USERS";
+    if (h == HKEY_CURRENT_CONFIG) return "HKEY_CURRENT_CONFIG";
+    return nullptr;
+}
+
+bool Resolve(HKEY h, std::string& fullPath, REGSAM& access)
+{
+    if (const char* root = RootName(h)) {
+        fullPath = root;
+        access = KEY_ALL_ACCESS;
+        return true;
+    }
+    std::lock_guard lock(g_handleMutex);
+    auto* handle = reinterpret_cast<const KeyHandle*>(h);
+    if (!g_handles.count(handle))
+        return false;
+    fullPath = handle->fullPath;
+    access = handle->access;
+    return true;
+}
+
+HKEY NewHandle(std::string fullPath, REGSAM access)
+{
+    auto* handle = new KeyHandle{std::move(fullPath), access};
+    std::lock_guard lock(g_handleMutex);
+    g_handles.insert(handle);
+    return reinterpret_cast<HKEY>(handle);
+}
+
+bool HasControlChar(std::string_view s)
+{
+    for (char c : s)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            return true;
+    return false;
+}
+
+// Appends a sub key path to a key's full path; false for a name the store cannot hold.
+bool JoinSubKey(std::string& fullPath, LPCSTR subKey)
+{
+    if (!subKey || !*subKey)
+        return true;
+    std::string_view sub(subKey);
+    if (sub.back() == '\\')
+        sub.remove_suffix(1);
+    if (sub.empty() || HasControlChar(sub))
+        return false;
+    std::size_t start = 0;
+    while (start <= sub.size()) {
+        std::size_t end = sub.find('\\', start);
+        if (end == std::string_view::npos)
+            end = sub.size();
+        std::size_t len = end - start;
+        if (len == 0 || len > kMaxKeyComponent)
+            return false;
+        start = end + 1;
+    }
+    fullPath += '\\';
+    fullPath += sub;
+    return true;
+}
+
+bool ValidValueName(LPCSTR name)
+{
+    if (!name)
+        return true;
+    std::string_view n(name);
+    return n.size() <= kMaxValueName && !HasControlChar(n);
+}
+
+LONG ErrorFromErrno(int e)
+{
+    switch (e) {
+    case 0: return ERROR_SUCCESS;
+    case EACCES:
+    case EPERM:
+    case EROFS: return ERROR_ACCESS_DENIED;
+    case ENOSPC:
+    case EDQUOT: return ERROR_DISK_FULL;
+    case ENOENT:
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    default: return ERROR_WRITE_FAULT;
+    }
+}
+
+enum class StoreState { Missing, Good, Damaged, Unreadable };
+
+struct LoadedStore {
+    StoreState state = StoreState::Missing;
+    std::string bytes;
+    std::string error;
+    CRegistryStore store;
+};
+
+LoadedStore LoadStore(const std::string& path)
+{
+    LoadedStore result;
+    if (path.empty())
+        return result;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        result.state = errno == ENOENT ? StoreState::Missing : StoreState::Unreadable;
+        return result;
+    }
+    struct stat st{};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxStoreSize) {
+        ::close(fd);
+        result.state = StoreState::Unreadable;
+        return result;
+    }
+    char buf[8192];
+    while (true) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(fd);
+            result.state = StoreState::Unreadable;
+            return result;
+        }
+        if (n == 0)
+            break;
+        result.bytes.append(buf, std::size_t(n));
+        if (result.bytes.size() > std::size_t(kMaxStoreSize)) {
+            ::close(fd);
+            result.state = StoreState::Unreadable;
+            return result;
+        }
+    }
+    ::close(fd);
+    result.state = result.store.Parse(result.bytes, &result.error) ? StoreState::Good : StoreState::Damaged;
+    return result;
+}
+
+// The store as a reader sees it: a damaged or unreadable file holds nothing.
+CRegistryStore ReadStore()
+{
+    LoadedStore loaded = LoadStore(RegistryStorePath());
+    if (loaded.state != StoreState::Good)
+        return {};
+    return std::move(loaded.store);
+}
+
+int MakeFolders(const std::string& folder)
+{
+    for (std::size_t pos = 1; pos <= folder.size(); ++pos) {
+        if (pos != folder.size() && folder[pos] != '/')
+            continue;
+        std::string part = folder.substr(0, pos);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+            return errno;
+    }
+    struct stat st{};
+    if (::stat(folder.c_str(), &st) != 0)
+        return errno;
+    return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+}
+
+// Copies a damaged store aside so that writing a fresh one loses nothing.
+LONG KeepDamagedCopy(const std::string& path, const LoadedStore& loaded)
+{
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+    std::string backup = path + ".damaged-" + stamp;
+    struct stat st{};
+    for (int n = 2; ::lstat(backup.c_str(), &st) == 0; ++n)
+        backup = path + ".damaged-" + stamp + "-" + std::to_string(n);
+    int error = 0;
+    if (!WriteFileAtomically(backup, loaded.bytes, true, &error))
+        return ErrorFromErrno(error ? error : EIO);
+    Trace("Registry store %s is damaged (%s); kept as %s\n", path.c_str(), loaded.error.c_str(), backup.c_str());
+    return ERROR_SUCCESS;
+}
+
+// Read-modify-write under the store's lock. change returns false when it
+// changed nothing, and the file is then left alone.
+LONG ModifyStore(const std::function<bool(CRegistryStore&)>& change)
+{
+    std::string folder = RegistryStoreFolder();
+    if (folder.empty())
+        return ERROR_PATH_NOT_FOUND;
+    if (int e = MakeFolders(folder))
+        return ErrorFromErrno(e);
+    std::string path = RegistryStorePath();
+    std::string lockPath = path + ".lock";
+    int lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lockFd < 0)
+        return ErrorFromErrno(errno);
+    while (::flock(lockFd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            int e = errno;
+            ::close(lockFd);
+            return ErrorFromErrno(e);
+        }
+    }
+    LONG result = ERROR_SUCCESS;
+    LoadedStore loaded = LoadStore(path);
+    if (loaded.state == StoreState::Unreadable) {
+        result = ERROR_ACCESS_DENIED;
+    } else {
+        if (loaded.state == StoreState::Damaged) {
+            result = KeepDamagedCopy(path, loaded);
+            loaded.store = CRegistryStore();
+        }
+        bool changed = loaded.state == StoreState::Damaged;
+        if (result == ERROR_SUCCESS && (change(loaded.store) || changed)) {
+            int error = 0;
+            if (!WriteFileAtomically(path, loaded.store.Serialize(), true, &error))
+                result = ErrorFromErrno(error ? error : EIO);
+        }
+    }
+    ::close(lockFd);  // releases the lock
+    return result;
+}
+
+} // namespace
+
+std::string RegistryStoreFolder()
+{
+    std::string base = XdgConfigHome();
+    return base.empty() ? base : base + "/Talvo";
+}
+
+std::string RegistryStorePath()
+{
+    std::string folder = RegistryStoreFolder();
+    return folder.empty() ? folder : folder + "/registry.reg";
+}
+
+LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpClass*/, DWORD /*dwOptions*/,
+                     REGSAM samDesired, LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/, PHKEY phkResult,
+                     LPDWORD lpdwDisposition)
+{
+    if (!phkResult)
+        return ERROR_INVALID_PARAMETER;
+    std::string fullPath;
+    REGSAM access = 0;
+    if (!Resolve(hKey, fullPath, access))
+        return ERROR_INVALID_HANDLE;
+    if (!JoinSubKey(fullPath, lpSubKey))
+        return ERROR_INVALID_PARAMETER;
+
+    DWORD disposition = REG_OPENED_EXISTING_KEY;
+    if (!ReadStore().KeyExists(fullPath)) {
+        if (!(access & KEY_CREATE_SUB_KEY))
+            return ERROR_ACCESS_DENIED;
+        LONG result = ModifyStore([&](CRegistryStore& store) {
+            if (store.KeyExists(fullPath))
+                return false;
+            store.CreateKey(fullPath);
+            disposition = REG_CREATED_NEW_KEY;
+            return true;
+        });
+        if (result != ERROR_SUCCESS)
+            return result;
+    }
+    *phkResult = NewHandle(std::move(fullPath), samDesired);
+    if (lpdwDisposition)
+        *lpdwDisposition = disposition;
+    return ERROR_SUCCESS;
+}
+
+LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM samDesired, PHKEY phkResult)
+{
+    if (!phkResult)
+        return ERROR_INVALID_PARAMETER;
+    std::string fullPath;
+    REGSAM access = 0;
+    if (!Resolve(hKey, fullPath, access))
+        return ERROR_INVALID_HANDLE;
+    if (!JoinSubKey(fullPath, lpSubKey))
+        return ERROR_FILE_NOT_FOUND;
+    if (!ReadStore().KeyExists(fullPath))
+        return ERROR_FILE_NOT_FOUND;
+    *phkResult = NewHandle(std::move(fullPath), samDesired);
+    return ERROR_SUCCESS;
+}
+
+LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
+                      LPDWORD lpcbData)
+{
+    std::string fullPath;
+    REGSAM access = 0;
+    if (!Resolve(hKey, fullPath, access))
+        return ERROR_INVALID_HANDLE;
+    if (lpReserved || (lpData && !lpcbData))
+        return ERROR_INVALID_PARAMETER;
+    if (!(access & KEY_QUERY_VALUE))
+        return ERROR_ACCESS_DENIED;
+    CRegistryStore store = ReadStore();
+    const RegistryValue* value = store.FindValue(fullPath, lpValueName ? lpValueName : "");
+    if (!value)
+        return ERROR_FILE_NOT_FOUND;
+    if (lpType)
+        *lpType = value->type;
+    DWORD size = static_cast<DWORD>(value->data.size());
+    if (!lpcbData)
+        return ERROR_SUCCESS;
+    if (lpData) {
+        if (*lpcbData < size) {
+            *lpcbData = size;
+            return ERROR_MORE_DATA;
+        }
+        if (size)
+            std::memcpy(lpData, value->data.data(), size);
+    }
+    *lpcbData = size;
+    return ERROR_SUCCESS;
+}
+
+LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD dwType, const BYTE* lpData,
+                    DWORD cbData)
+{
+    std::string fullPath;
+    REGSAM access = 0;
+    if (!Resolve(hKey, fullPath, access))
+        return ERROR_INVALID_HANDLE;
+    if (!(access & KEY_SET_VALUE))
+        return ERROR_ACCESS_DENIED;
+    if ((!lpData && cbData) || !ValidValueName(lpValueName))
+        return ERROR_INVALID_PARAMETER;
+    std::string_view name = lpValueName ? lpValueName : "";
+    std::string_view data(reinterpret_cast<const char*>(lpData), lpData ? cbData : 0);
+    return ModifyStore([&](CRegistryStore& store) {
+        const RegistryValue* old = store.FindValue(fullPath, name);
+        if (old && old->type == dwType && old->data == data)
+            return false;
+        store.SetValue(fullPath, name, dwType, data);
+        return true;
+    });
+}
+
+LONG RegFlushKey(HKEY hKey)
+{
+    // Every change is already on disk when RegSetValueExA returns.
+    std::string fullPath;
+    REGSAM access = 0;
+    return Resolve(hKey, fullPath, access) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+LONG RegCloseKey(HKEY hKey)
+{
+    if (RootName(hKey))
+        return ERROR_SUCCESS;
+    auto* handle = reinterpret_cast<const KeyHandle*>(hKey);
+    {
+        std::lock_guard lock(g_handleMutex);
+        if (!g_handles.erase(handle))
+            return ERROR_INVALID_HANDLE;
+    }
+    delete handle;
+    return ERROR_SUCCESS;
+}
