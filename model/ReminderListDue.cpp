@@ -1,3 +1,4 @@
+#include "model/CircularSearch.h"
 #include "model/Clock.h"
 #include "model/PickerTime.h"
 #include "model/ReminderList.h"
@@ -39,27 +40,11 @@ std::int32_t CReminderList::SecondsToNextAlarm() const
 
 int CReminderList::FindDue(int start, bool down) const
 {
-    const int count = GetCount();
-    if (count == 0)
-        return -1;
-    const int step = down ? 1 : -1;
-    const bool oneLap = start == -1;
     const long long t0 = static_cast<long long>(ClockNow()) - m_nZoneOffset;
-    int i = start + step;
-    for (;;) {
-        if (i < 0)
-            i = count - 1;
-        if (i == count)
-            i = 0;
+    return CircularSearch(GetCount(), start, down, [&](int i) {
         const CReminder& r = GetAt(i);
-        if (r.m_bRemind && r.m_nTime <= t0)
-            return i;
-        if (i == start)
-            return -1;
-        if (oneLap && ((step == 1 && i == count - 1) || (step == -1 && i == 0)))
-            return -1;
-        i += step;
-    }
+        return r.m_bRemind && r.m_nTime <= t0;
+    });
 }
 
 void CReminderList::PushTimesForward()

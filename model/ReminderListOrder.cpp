@@ -1,3 +1,4 @@
+#include "model/CircularSearch.h"
 #include "model/ReminderList.h"
 
 #include <algorithm>
@@ -40,28 +41,12 @@ void CReminderList::Sort(bool byTime, bool ascending, bool checkedFirst)
 
 int CReminderList::FindText(const char* text, int start, bool down, bool matchCase) const
 {
-    const int count = GetCount();
-    if (count == 0)
-        return -1;
-    const int step = down ? 1 : -1;
-    const bool oneLap = start == -1;
     std::string needle = text ? text : "";
     if (!matchCase)
         for (char& c : needle)
             c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
-    int i = start + step;
-    for (;;) {
-        if (i < 0)
-            i = count - 1;
-        if (i == count)
-            i = 0;
+    return CircularSearch(GetCount(), start, down, [&](int i) {
         const std::string& hay = GetAt(i).m_strText;
-        if (matchCase ? hay.find(needle) != std::string::npos : ContainsFolded(hay, needle))
-            return i;
-        if (i == start)
-            return -1;
-        if (oneLap && ((step == 1 && i == count - 1) || (step == -1 && i == 0)))
-            return -1;
-        i += step;
-    }
+        return matchCase ? hay.find(needle) != std::string::npos : ContainsFolded(hay, needle);
+    });
 }

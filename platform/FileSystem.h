@@ -29,7 +29,7 @@ BOOL SHGetSpecialFolderPathA(HWND hwndOwner, LPSTR lpszPath, int csidl, BOOL fCr
 // mkdir of one folder; FALSE with ERROR_ALREADY_EXISTS or ERROR_PATH_NOT_FOUND as Win32.
 BOOL CreateDirectoryA(LPCSTR lpPathName, SECURITY_ATTRIBUTES* lpSecurityAttributes);
 
-// Base folders of the XDG spec: the variable when it holds an absolute path,
+// Base folders by the XDG Base Directory rules: the variable when it holds an absolute path,
 // else the default under the home folder. Empty when there is no home.
 std::string XdgConfigHome();
 std::string XdgDataHome();
