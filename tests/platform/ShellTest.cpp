@@ -1,0 +1,184 @@
+// Program path, special folders, folder search and the shell opener.
+#include "platform/FileFind.h"
+#include "platform/FileSystem.h"
+#include "platform/LastError.h"
+#include "platform/Shell.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class TempFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/talvo-shell-XXXXXX";
+        ASSERT_TRUE(mkdtemp(pattern));
+        m_dir = pattern;
+    }
+    void TearDown() override
+    {
+        testhooks::SetModuleFileName(nullptr);
+        testhooks::SetShellOpener("");
+        std::system(("rm -rf '" + m_dir + "'").c_str());
+    }
+    void Touch(const std::string& name) { std::ofstream(m_dir + "/" + name) << "x"; }
+    std::string m_dir;
+};
+
+TEST(FileSystem, ModuleFileNameIsTheRealExecutable)
+{
+    char buffer[4096];
+    DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+    ASSERT_GT(n, 0u);
+    EXPECT_EQ(buffer[0], '/');
+    EXPECT_NE(std::string(buffer).find("test_platform_shell"), std::string::npos);
+    struct stat st{};
+    EXPECT_EQ(stat(buffer, &st), 0);
+
+    char small[8];
+    EXPECT_EQ(GetModuleFileNameA(nullptr, small, sizeof small), sizeof small);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(std::string(small), std::string(buffer, 7)) << "cut and terminated";
+}
+
+TEST_F(TempFolder, SpecialFoldersFollowXdg)
+{
+    setenv("XDG_DATA_HOME", (m_dir + "/data/").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (m_dir + "/config").c_str(), 1);
+    char path[MAX_PATH];
+    ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, path, CSIDL_APPDATA, FALSE));
+    EXPECT_EQ(std::string(path), m_dir + "/data");
+    ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, path, CSIDL_STARTUP, FALSE));
+    EXPECT_EQ(std::string(path), m_dir + "/config/autostart");
+    struct stat st{};
+    EXPECT_NE(stat(path, &st), 0) << "only asked to create with fCreate";
+    ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, path, CSIDL_STARTUP | CSIDL_FLAG_CREATE, FALSE));
+    EXPECT_EQ(stat(path, &st), 0);
+    EXPECT_FALSE(SHGetSpecialFolderPathA(nullptr, path, 0x2B, FALSE));
+    EXPECT_FALSE(SHGetSpecialFolderPathA(nullptr, path, -1, FALSE));
+
+    setenv("XDG_DATA_HOME", "not/absolute", 1);
+    setenv("HOME", m_dir.c_str(), 1);
+    ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, path, CSIDL_APPDATA, FALSE));
+    EXPECT_EQ(std::string(path), m_dir + "/.local/share");
+    setenv("XDG_DATA_HOME", (m_dir + "/" + std::string(300, 'x')).c_str(), 1);
+    EXPECT_FALSE(SHGetSpecialFolderPathA(nullptr, path, CSIDL_APPDATA, FALSE)) << "longer than MAX_PATH";
+}
+
+TEST_F(TempFolder, CreateDirectoryReportsAsWin32)
+{
+    std::string sub = m_dir + "/new";
+    EXPECT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
+    EXPECT_FALSE(CreateDirectoryA(sub.c_str(), nullptr));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+    EXPECT_FALSE(CreateDirectoryA((m_dir + "/missing/deeper").c_str(), nullptr));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_PATH_NOT_FOUND));
+}
+
+TEST_F(TempFolder, FindFileMatchesFilesFoldersAndPatterns)
+{
+    Touch("a.tlv");
+    Touch("b.TLV");
+    Touch("noext");
+    Touch("x[1].tlv");
+    mkdir((m_dir + "/sub").c_str(), 0700);
+    CFileFind find;
+    EXPECT_TRUE(find.FindFile((m_dir + "/a.tlv").c_str()));
+    EXPECT_TRUE(find.FindFile((m_dir + "/sub").c_str()));
+    find.FindNextFile();
+    EXPECT_TRUE(find.IsDirectory());
+    EXPECT_FALSE(find.IsDots());
+    EXPECT_EQ(std::string(find.GetFilePath()), m_dir + "/sub");
+    EXPECT_TRUE(find.FindFile((m_dir + "/sub/").c_str()));
+    EXPECT_TRUE(find.FindFile((m_dir + "/x[1].tlv").c_str())) << "brackets are no wildcards";
+    EXPECT_FALSE(find.FindFile((m_dir + "/A.tlv").c_str())) << "case counts on Linux";
+    EXPECT_FALSE(find.FindFile((m_dir + "/missing").c_str()));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(find.FindFile((m_dir + "/nofolder/*.tlv").c_str()));
+
+    ASSERT_TRUE(find.FindFile((m_dir + "/*.tlv").c_str()));
+    std::vector<std::string> names;
+    BOOL more = TRUE;
+    while (more) {
+        more = find.FindNextFile();
+        names.push_back(std::string(find.GetFileName()));
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"a.tlv", "x[1].tlv"}));
+    EXPECT_TRUE(find.FindFile((m_dir + "/?.TLV").c_str()));
+    EXPECT_FALSE(find.FindFile((m_dir + "/*.wav").c_str()));
+    EXPECT_TRUE(find.FindFile((m_dir + "/noext.*").c_str())) << "\"x.*\" matches \"x\" as on Windows";
+}
+
+TEST(FileFind, WildcardRules)
+{
+    EXPECT_TRUE(MatchWildcard("*", ""));
+    EXPECT_TRUE(MatchWildcard("*.*", "README"));
+    EXPECT_TRUE(MatchWildcard("a*b*c", "aXXbYYbc"));
+    EXPECT_FALSE(MatchWildcard("a*b*c", "aXXbYYb"));
+    EXPECT_TRUE(MatchWildcard("??.txt", "ab.txt"));
+    EXPECT_FALSE(MatchWildcard("??.txt", "abc.txt"));
+    EXPECT_FALSE(MatchWildcard("*.tlv", "a.tlv.bak"));
+}
+
+TEST_F(TempFolder, ShellExecuteReportsMissingFilesAndStartsNothing)
+{
+    testhooks::ClearShellOpenerRuns();
+    auto code = [](HINSTANCE h) { return reinterpret_cast<std::intptr_t>(h); };
+    EXPECT_EQ(code(ShellExecuteA(nullptr, "open", (m_dir + "/ReadMe.txt").c_str(), nullptr, nullptr, SW_SHOWNORMAL)),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(code(ShellExecuteA(nullptr, "open", (m_dir + "/no/ReadMe.txt").c_str(), nullptr, nullptr, 1)),
+              ERROR_PATH_NOT_FOUND);
+    Touch("ReadMe.txt");
+    EXPECT_EQ(code(ShellExecuteA(nullptr, "print", (m_dir + "/ReadMe.txt").c_str(), nullptr, nullptr, 1)),
+              SE_ERR_NOASSOC);
+    EXPECT_TRUE(testhooks::ShellOpenerRuns().empty());
+}
+
+TEST_F(TempFolder, ShellExecutePassesTheNameAsOneArgumentWithoutAShell)
+{
+    // The opener records its arguments, one per line.
+    std::string opener = m_dir + "/opener";
+    std::string log = m_dir + "/log";
+    std::ofstream(opener) << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '" << log << "'; done\n";
+    chmod(opener.c_str(), 0755);
+    testhooks::SetShellOpener(opener);
+    std::string name = "Read Me; $(touch pwned) `x` 'q'.txt";
+    Touch(name);
+    auto r = reinterpret_cast<std::intptr_t>(
+        ShellExecuteA(nullptr, "open", (m_dir + "/" + name).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    EXPECT_GT(r, 32);
+    EXPECT_EQ(ReadFile(log), m_dir + "/" + name + "\n");
+    struct stat st{};
+    EXPECT_NE(stat("pwned", &st), 0);
+
+    // URLs go to the opener unchecked; a failing opener is no success.
+    std::ofstream(opener, std::ios::trunc) << "#!/bin/sh\nexit 3\n";
+    EXPECT_EQ(reinterpret_cast<std::intptr_t>(ShellExecuteA(nullptr, "open", "https://example.org/", nullptr,
+                                                            nullptr, SW_SHOWNORMAL)),
+              SE_ERR_NOASSOC);
+    testhooks::SetShellOpener(m_dir + "/does-not-exist");
+    EXPECT_EQ(reinterpret_cast<std::intptr_t>(
+                  ShellExecuteA(nullptr, "open", (m_dir + "/" + name).c_str(), nullptr, nullptr, SW_SHOWNORMAL)),
+              SE_ERR_NOASSOC);
+}
+
+} // namespace
