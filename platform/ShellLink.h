@@ -3,7 +3,7 @@
 // Linux a shell link is an XDG desktop entry: IPersistFile::Save writes a
 // ".desktop" file (a name ending in ".lnk" is saved with ".desktop" instead),
 // with Type=Application, Name (the file's base name), Exec (the target,
-// quoted and escaped as the Desktop Entry spec asks) and Comment, Path when
+// quoted and escaped as the Desktop Entry format asks) and Comment, Path when
 // set. The autostart folder is created when it is missing. Qt-free.
 
 #include "platform/Win32.h"
