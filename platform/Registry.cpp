@@ -22,7 +22,7 @@
 namespace {
 
 // A store file this big is not ours; it is neither parsed nor copied.
-constexpr off_t kMaxStoreSize = 16 * 1024 * 1024;
+constexpr off_t kMaxStoreSize = 4 * 1024 * 1024;
 constexpr std::size_t kMaxKeyComponent = 255;
 constexpr std::size_t kMaxValueName = 16383;
 

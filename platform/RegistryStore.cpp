@@ -3,6 +3,7 @@
 #include "platform/Registry.h"
 
 #include <cstdio>
+#include <unordered_map>
 
 namespace {
 
@@ -10,6 +11,14 @@ constexpr std::string_view kHeader = "REGEDIT4";
 constexpr std::size_t kHexLineWidth = 76;
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+std::string LowerKey(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out)
+        c = LowerAscii(c);
+    return out;
+}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -251,8 +260,12 @@ bool CRegistryStore::Parse(std::string_view text, std::string* error)
         start = end + 1;
     }
 
+    // Indexes keep a big file linear: sections by path, values by section and name.
+    std::unordered_map<std::string, std::size_t> sectionIndex;
+    std::unordered_map<std::string, std::size_t> valueIndex;
     bool seenHeader = false;
     Section* current = nullptr;
+    std::size_t currentIndex = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         lineNo = i + 1;
         std::string_view line = TrimLeft(TrimRight(lines[i]));
@@ -277,9 +290,11 @@ bool CRegistryStore::Parse(std::string_view text, std::string* error)
             std::string_view path = line.substr(1, line.size() - 2);
             if (!ValidKeyPath(path))
                 return fail("bad key name");
-            current = FindSection(path);
-            if (!current)
-                current = &AddSection(path);
+            auto [it, added] = sectionIndex.emplace(LowerKey(path), m_sections.size());
+            if (added)
+                AddSection(path);
+            currentIndex = it->second;
+            current = &m_sections[currentIndex];
             continue;
         }
         if (line.front() != '"' && line.front() != '@')
@@ -311,17 +326,13 @@ bool CRegistryStore::Parse(std::string_view text, std::string* error)
         if (rest.empty() || rest.front() != '=' || !ParseData(rest.substr(1), value))
             return fail("bad value");
 
+        std::string valueKey = std::to_string(currentIndex) + '\\' + LowerKey(value.name);
         Entry entry{true, std::move(value), std::move(raw)};
-        bool replaced = false;
-        for (Entry& e : current->entries) {
-            if (e.isValue && NamesEqual(e.value.name, entry.value.name)) {
-                e = std::move(entry);
-                replaced = true;
-                break;
-            }
-        }
-        if (!replaced)
+        auto [it, added] = valueIndex.emplace(std::move(valueKey), current->entries.size());
+        if (added)
             current->entries.push_back(std::move(entry));
+        else
+            current->entries[it->second] = std::move(entry);
     }
     return true;  // blank text included: an empty store
 }

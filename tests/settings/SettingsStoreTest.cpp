@@ -1,0 +1,270 @@
+// LoadSettings and SaveSettings over the real per-user store.
+#include "settings/SettingsStore.h"
+
+#include "model/ReminderData.h"
+#include "platform/Registry.h"
+#include "platform/Resource.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <dirent.h>
+
+namespace {
+
+const char* kPath = "Software\\Lindqvarn\\Talvo\\Settings";
+
+const StringTemplate kStrings[] = {{60500, "talvo.wav"}};
+const ResourceTables kTables = {{}, {}, {}, kStrings, {}, {}};
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class SettingsStore : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        AfxSetResourceTables(&kTables);
+        char pattern[] = "/tmp/talvo-set-XXXXXX";
+        ASSERT_TRUE(mkdtemp(pattern));
+        m_root = pattern;
+        setenv("XDG_CONFIG_HOME", m_root.c_str(), 1);
+    }
+    void TearDown() override { std::system(("rm -rf '" + m_root + "'").c_str()); }
+
+    std::string Store() const { return m_root + "/Talvo/registry.reg"; }
+    void WriteStore(const std::string& values)
+    {
+        std::system(("mkdir -p '" + m_root + "/Talvo'").c_str());
+        std::ofstream(Store()) << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Lindqvarn\\Talvo\\Settings]\n" << values;
+    }
+    static bool Query(const char* name, DWORD& type, std::string& data)
+    {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return false;
+        char buf[512];
+        DWORD size = sizeof buf;
+        LONG r = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
+        RegCloseKey(key);
+        data.assign(buf, r == ERROR_SUCCESS ? size : 0);
+        return r == ERROR_SUCCESS;
+    }
+    // Constructor values that differ from every default, so a field the load forgot shows.
+    static CReminderData Scrambled()
+    {
+        CReminderData d;
+        d.m_bDoAlarm = false;
+        d.m_wHotKey = 77;
+        d.m_bStartMinimized = true;
+        d.m_bPushOnMinimize = false;
+        d.m_bViewPushTime = false;
+        d.m_bAutoSave = false;
+        d.m_bDoRemind = false;
+        d.m_nRemindTime = 3;
+        d.m_bBlinkOnAlarm = false;
+        d.m_bPlaySound = false;
+        d.m_strSoundFileAlarm = "other.wav";
+        d.m_wHotModifier = 9;
+        d.m_reminderList.SetFileName("/old.tlv");
+        return d;
+    }
+
+    std::string m_root;
+};
+
+TEST_F(SettingsStore, FirstRunCreatesTheEmptyKeyAndGivesTheDefaults)
+{
+    CReminderData d = Scrambled();
+    LoadSettings(d);
+    EXPECT_TRUE(d.m_bDoAlarm);
+    EXPECT_TRUE(d.m_bAutoSave);
+    EXPECT_EQ(d.m_wHotKey, 0);
+    EXPECT_EQ(d.m_wHotModifier, 0);
+    EXPECT_FALSE(d.m_bStartMinimized);
+    EXPECT_TRUE(d.m_bPushOnMinimize);
+    EXPECT_TRUE(d.m_bViewPushTime);
+    EXPECT_TRUE(d.m_bDoRemind);
+    EXPECT_EQ(d.m_nRemindTime, 120);
+    EXPECT_TRUE(d.m_bBlinkOnAlarm);
+    EXPECT_TRUE(d.m_bPlaySound);
+    EXPECT_EQ(std::string(d.m_strSoundFileAlarm), "talvo.wav");
+    EXPECT_EQ(std::string(d.m_reminderList.GetFileName()), "");
+    EXPECT_EQ(ReadFile(Store()), "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Lindqvarn\\Talvo\\Settings]\n");
+}
+
+TEST_F(SettingsStore, SaveWritesEveryValueInOrderAsBinaryNumbersAndTexts)
+{
+    CReminderData d = Scrambled();
+    d.m_wHotKey = 0x7B;
+    d.m_wHotModifier = 9;
+    d.m_nRemindTime = 120;
+    d.m_reminderList.SetFileName("/home/u/.local/share/Talvo/talvo.tlv");
+    SaveSettings(d);
+    EXPECT_EQ(ReadFile(Store()), "REGEDIT4\n"
+                                 "\n"
+                                 "[HKEY_CURRENT_USER\\Software\\Lindqvarn\\Talvo\\Settings]\n"
+                                 "\"DoAlarm\"=hex:00,00,00,00\n"
+                                 "\"AutoSave\"=hex:00,00,00,00\n"
+                                 "\"HotKey\"=hex:7b,00,00,00\n"
+                                 "\"HotModifier\"=hex:09,00,00,00\n"
+                                 "\"StartMinimized\"=hex:01,00,00,00\n"
+                                 "\"ViewPushTime\"=hex:00,00,00,00\n"
+                                 "\"PushOnMinize\"=hex:00,00,00,00\n"
+                                 "\"DoRemind\"=hex:00,00,00,00\n"
+                                 "\"RemindTime\"=hex:78,00,00,00\n"
+                                 "\"BlinkOnAlarm\"=hex:00,00,00,00\n"
+                                 "\"PlaySound\"=hex:00,00,00,00\n"
+                                 "\"LastFile\"=\"/home/u/.local/share/Talvo/talvo.tlv\"\n"
+                                 "\"SoundFileAlarm\"=\"other.wav\"\n");
+    CReminderData back;
+    LoadSettings(back);
+    EXPECT_FALSE(back.m_bDoAlarm);
+    EXPECT_EQ(back.m_wHotKey, 0x7B);
+    EXPECT_EQ(back.m_wHotModifier, 9);
+    EXPECT_TRUE(back.m_bStartMinimized);
+    EXPECT_FALSE(back.m_bPushOnMinimize);
+    EXPECT_EQ(std::string(back.m_reminderList.GetFileName()), "/home/u/.local/share/Talvo/talvo.tlv");
+    EXPECT_EQ(std::string(back.m_strSoundFileAlarm), "other.wav");
+}
+
+TEST_F(SettingsStore, RemindTimeBelowOneLoadsAs120)
+{
+    for (auto [stored, loaded] : {std::pair{"00,00,00,00", 120}, {"ff,ff,ff,ff", 120}, {"00,00,00,80", 120},
+                                  {"05,00,00,00", 5}, {"ff,ff,ff,7f", 2147483647}}) {
+        WriteStore(std::string("\"RemindTime\"=hex:") + stored + "\n");
+        CReminderData d;
+        LoadSettings(d);
+        EXPECT_EQ(d.m_nRemindTime, loaded) << stored;
+    }
+}
+
+TEST_F(SettingsStore, AnyNonZeroIsTrueAndIsWrittenBackAsOne)
+{
+    WriteStore("\"DoAlarm\"=hex:02,00,00,00\n\"PlaySound\"=hex:ff,ff,ff,ff\n\"StartMinimized\"=dword:00000100\n"
+               "\"AutoSave\"=hex:00,00,00,00\n");
+    CReminderData d;
+    LoadSettings(d);
+    EXPECT_TRUE(d.m_bDoAlarm);
+    EXPECT_TRUE(d.m_bPlaySound);
+    EXPECT_TRUE(d.m_bStartMinimized);
+    EXPECT_FALSE(d.m_bAutoSave);
+    SaveSettings(d);
+    DWORD type = 0;
+    std::string data;
+    ASSERT_TRUE(Query("PlaySound", type, data));
+    EXPECT_EQ(type, REG_BINARY);
+    EXPECT_EQ(data, std::string("\x01\0\0\0", 4));
+    ASSERT_TRUE(Query("StartMinimized", type, data));
+    EXPECT_EQ(type, REG_BINARY) << "a REG_DWORD of another tool is written back as the program's own type";
+    EXPECT_EQ(data, std::string("\x01\0\0\0", 4));
+}
+
+TEST_F(SettingsStore, SixteenBitFieldsKeepTheLowBits)
+{
+    WriteStore("\"HotKey\"=dword:0001007b\n\"HotModifier\"=hex:0a,00,ff,ff\n");
+    CReminderData d;
+    LoadSettings(d);
+    EXPECT_EQ(d.m_wHotKey, 0x7B);
+    EXPECT_EQ(d.m_wHotModifier, 0x0A);
+}
+
+TEST_F(SettingsStore, UnfitTextsAndNumbersLoadAsDefaults)
+{
+    WriteStore("\"SoundFileAlarm\"=hex(7):61,00,62,00,00\n"
+               "\"LastFile\"=\"" + std::string(255, 'x') + "\"\n"
+               "\"RemindTime\"=hex:05,00,00,00,00\n"
+               "\"DoAlarm\"=\"0\"\n");
+    CReminderData d = Scrambled();
+    LoadSettings(d);
+    EXPECT_EQ(std::string(d.m_strSoundFileAlarm), "talvo.wav");
+    EXPECT_EQ(std::string(d.m_reminderList.GetFileName()), "");
+    EXPECT_EQ(d.m_nRemindTime, 120) << "five bytes are no number";
+    EXPECT_TRUE(d.m_bDoAlarm) << "the text \"0\" is two bytes of any type: 0x30, true";
+
+    WriteStore("\"SoundFileAlarm\"=hex(2):25,48,4f,4d,45,25,2f,61,2e,77,61,76,00\n");
+    LoadSettings(d);
+    EXPECT_EQ(std::string(d.m_strSoundFileAlarm), "%HOME%/a.wav") << "not expanded";
+}
+
+TEST_F(SettingsStore, ALongDataFilePathIsNotStoredAndTheOldOneStays)
+{
+    CReminderData d;
+    LoadSettings(d);
+    d.m_reminderList.SetFileName("/home/u/lista.tlv");
+    SaveSettings(d);
+    std::string longPath = "/" + std::string(260, 'p') + ".tlv";
+    d.m_reminderList.SetFileName(longPath.c_str());
+    d.m_bDoAlarm = false;
+    SaveSettings(d);
+    CReminderData next;
+    LoadSettings(next);
+    EXPECT_EQ(std::string(next.m_reminderList.GetFileName()), "/home/u/lista.tlv");
+    EXPECT_FALSE(next.m_bDoAlarm) << "the other values are saved all the same";
+}
+
+TEST_F(SettingsStore, HandAddedValuesSurviveASave)
+{
+    WriteStore("; my comment\n\"Extra\"=\"mine\"\n\"RemindTime\"=dword:00000005\n");
+    CReminderData d;
+    LoadSettings(d);
+    SaveSettings(d);
+    std::string text = ReadFile(Store());
+    EXPECT_NE(text.find("; my comment\n"), std::string::npos);
+    EXPECT_NE(text.find("\"Extra\"=\"mine\"\n"), std::string::npos);
+    EXPECT_NE(text.find("\"RemindTime\"=hex:05,00,00,00\n"), std::string::npos);
+}
+
+TEST_F(SettingsStore, DamagedStoreGivesDefaultsAndIsKept)
+{
+    std::system(("mkdir -p '" + m_root + "/Talvo'").c_str());
+    std::ofstream(Store()) << "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Lindqvarn\\Talvo\\Settings]\n\"HotKey\"=dwo";
+    CReminderData d = Scrambled();
+    LoadSettings(d);
+    EXPECT_EQ(d.m_wHotKey, 0);
+    EXPECT_EQ(d.m_nRemindTime, 120);
+    d.m_wHotKey = 0x70;
+    SaveSettings(d);
+    CReminderData back;
+    LoadSettings(back);
+    EXPECT_EQ(back.m_wHotKey, 0x70);
+    int backups = 0;
+    if (DIR* dir = opendir((m_root + "/Talvo").c_str())) {
+        while (dirent* e = readdir(dir))
+            backups += std::string(e->d_name).rfind("registry.reg.damaged-", 0) == 0;
+        closedir(dir);
+    }
+    EXPECT_EQ(backups, 1);
+}
+
+TEST_F(SettingsStore, UnwritableConfigFolderStillLoadsDefaults)
+{
+    // Tests run as root, which ignores permission bits: the folder's place is
+    // taken by a regular file instead, so nothing can be created there.
+    std::ofstream(m_root + "/Talvo") << "not a folder";
+    CReminderData d = Scrambled();
+    LoadSettings(d);
+    EXPECT_EQ(d.m_nRemindTime, 120);
+    EXPECT_EQ(std::string(d.m_strSoundFileAlarm), "talvo.wav");
+    SaveSettings(d);  // silent
+    EXPECT_EQ(ReadFile(m_root + "/Talvo"), "not a folder");
+}
+
+TEST_F(SettingsStore, MissingStringTableFallsBackToTheKnownName)
+{
+    AfxSetResourceTables(nullptr);
+    CReminderData d = Scrambled();
+    LoadSettings(d);
+    EXPECT_EQ(std::string(d.m_strSoundFileAlarm), "talvo.wav");
+}
+
+} // namespace
