@@ -56,6 +56,7 @@ using HFONT = HFONT__*;
 constexpr WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
 constexpr WORD HIWORD(std::uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
 constexpr DWORD MAKELONG(WORD lo, WORD hi) { return DWORD(lo) | (DWORD(hi) << 16); }
+constexpr WORD MAKEWORD(BYTE lo, BYTE hi) { return WORD(lo | (WORD(hi) << 8)); }
 constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) { return COLORREF(r) | (COLORREF(g) << 8) | (COLORREF(b) << 16); }
 constexpr BYTE GetRValue(COLORREF c) { return BYTE(c & 0xFF); }
 constexpr BYTE GetGValue(COLORREF c) { return BYTE((c >> 8) & 0xFF); }
@@ -301,6 +302,8 @@ constexpr DWORD SS_CENTER = 0x0001;
 constexpr DWORD SS_RIGHT = 0x0002;
 constexpr DWORD SS_ICON = 0x0003;
 constexpr DWORD SS_NOTIFY = 0x0100;
+constexpr UINT STM_SETICON = 0x0170;
+constexpr UINT STM_GETICON = 0x0171;
 
 // Command ids of the framework.
 constexpr UINT IDOK = 1;

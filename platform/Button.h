@@ -1,0 +1,20 @@
+#pragma once
+#include "platform/Wnd.h"
+
+// Push buttons, check boxes, radio buttons and group boxes.
+class CButton : public CWnd {
+public:
+    int GetCheck() const;          // BST_UNCHECKED 0, BST_CHECKED 1, BST_INDETERMINATE 2
+    void SetCheck(int nCheck);
+    UINT GetButtonStyle() const;
+    void SetButtonStyle(UINT nStyle, BOOL bRedraw = TRUE);
+};
+
+constexpr int BST_UNCHECKED = 0;
+constexpr int BST_CHECKED = 1;
+constexpr int BST_INDETERMINATE = 2;
+
+constexpr UINT BM_GETCHECK = 0x00F0;
+constexpr UINT BM_SETCHECK = 0x00F1;
+constexpr UINT BM_SETSTYLE = 0x00F4;
+constexpr UINT BM_CLICK = 0x00F5;

@@ -1,0 +1,287 @@
+#include "platform/DateFormat.h"
+
+#include "platform/LastError.h"
+#include "platform/TextCodec.h"
+
+#include <QDate>
+#include <QLocale>
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+bool IsCLocale(const std::string& name) { return name.empty() || name == "C" || name == "POSIX"; }
+
+// The locale's name without codeset and modifier: "sv_SE.UTF-8@euro" -> "sv_SE".
+std::string BaseLocaleName(std::string name)
+{
+    std::size_t cut = name.find_first_of(".@");
+    if (cut != std::string::npos)
+        name.erase(cut);
+    return name;
+}
+
+bool ResolveLocale(LCID lcid, QLocale& locale, bool& isC)
+{
+    if (lcid == LOCALE_INVARIANT) {
+        isC = true;
+        return true;
+    }
+    if (lcid != LOCALE_USER_DEFAULT && lcid != LOCALE_SYSTEM_DEFAULT && lcid != 0)
+        return false;
+    std::string name = BaseLocaleName(UserTimeLocaleName());
+    isC = IsCLocale(name);
+    if (!isC) {
+        locale = QLocale(QString::fromStdString(name));
+        isC = locale.language() == QLocale::C;
+    }
+    return true;
+}
+
+SYSTEMTIME Now()
+{
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    SYSTEMTIME st;
+    st.wYear = WORD(tm.tm_year + 1900);
+    st.wMonth = WORD(tm.tm_mon + 1);
+    st.wDayOfWeek = WORD(tm.tm_wday);
+    st.wDay = WORD(tm.tm_mday);
+    st.wHour = WORD(tm.tm_hour);
+    st.wMinute = WORD(tm.tm_min);
+    st.wSecond = WORD(tm.tm_sec);
+    return st;
+}
+
+// Counts how often the letter at i repeats.
+int RunLength(const QString& f, int i)
+{
+    int n = 1;
+    while (i + n < f.size() && f[i + n] == f[i])
+        ++n;
+    return n;
+}
+
+// Appends quoted text starting at f[i] == '\''; returns the index behind it.
+int AppendQuoted(const QString& f, int i, QString& out)
+{
+    ++i;
+    while (i < f.size()) {
+        if (f[i] == u'\'') {
+            if (i + 1 < f.size() && f[i + 1] == u'\'') {
+                out += u'\'';
+                i += 2;
+                continue;
+            }
+            return i + 1;
+        }
+        out += f[i++];
+    }
+    return i;
+}
+
+QString FormatDatePicture(const QString& f, const QDate& date, const QLocale& locale, bool isC)
+{
+    QLocale names = isC ? QLocale::c() : locale;
+    QString out;
+    int i = 0;
+    while (i < f.size()) {
+        QChar c = f[i];
+        if (c == u'\'') {
+            i = AppendQuoted(f, i, out);
+            continue;
+        }
+        int n = RunLength(f, i);
+        if (c == u'd') {
+            if (n == 1) out += QString::number(date.day());
+            else if (n == 2) out += QString::number(date.day()).rightJustified(2, u'0');
+            else if (n == 3) out += names.dayName(date.dayOfWeek(), QLocale::ShortFormat);
+            else out += names.dayName(date.dayOfWeek(), QLocale::LongFormat);
+        } else if (c == u'M') {
+            if (n == 1) out += QString::number(date.month());
+            else if (n == 2) out += QString::number(date.month()).rightJustified(2, u'0');
+            else if (n == 3) out += names.monthName(date.month(), QLocale::ShortFormat);
+            else out += names.monthName(date.month(), QLocale::LongFormat);
+        } else if (c == u'y') {
+            if (n == 1) out += QString::number(date.year() % 100);
+            else if (n == 2) out += QString::number(date.year() % 100).rightJustified(2, u'0');
+            else out += QString::number(date.year()).rightJustified(4, u'0');
+        } else if (c == u'g') {
+            // No eras in the Gregorian calendar used here.
+        } else {
+            out += QString(n, c);
+        }
+        i += n;
+    }
+    return out;
+}
+
+QString FormatTimePicture(const QString& f, const SYSTEMTIME& t, DWORD flags, const QLocale& locale, bool isC)
+{
+    bool force24 = flags & TIME_FORCE24HOURFORMAT;
+    bool noMarker = flags & TIME_NOTIMEMARKER;
+    bool noMinutes = flags & TIME_NOMINUTESORSECONDS;
+    bool noSeconds = noMinutes || (flags & TIME_NOSECONDS);
+    QString am = isC ? QStringLiteral("AM") : locale.amText();
+    QString pm = isC ? QStringLiteral("PM") : locale.pmText();
+    QString marker = t.wHour < 12 ? am : pm;
+    QString out;
+    int i = 0;
+    while (i < f.size()) {
+        QChar c = f[i];
+        if (c == u'\'') {
+            i = AppendQuoted(f, i, out);
+            continue;
+        }
+        int n = RunLength(f, i);
+        bool dropped = (noSeconds && c == u's') || (noMinutes && c == u'm') || ((noMarker || force24) && c == u't');
+        if (dropped) {
+            // Drops the separator written before the removed field too.
+            while (!out.isEmpty() && !out.back().isLetterOrNumber())
+                out.chop(1);
+        } else if (c == u'h' || c == u'H') {
+            int hour = t.wHour;
+            if (c == u'h' && !force24) {
+                hour %= 12;
+                if (hour == 0)
+                    hour = 12;
+            }
+            out += n >= 2 ? QString::number(hour).rightJustified(2, u'0') : QString::number(hour);
+        } else if (c == u'm') {
+            out += n >= 2 ? QString::number(t.wMinute).rightJustified(2, u'0') : QString::number(t.wMinute);
+        } else if (c == u's') {
+            out += n >= 2 ? QString::number(t.wSecond).rightJustified(2, u'0') : QString::number(t.wSecond);
+        } else if (c == u't') {
+            out += n >= 2 ? marker : marker.left(1);
+        } else {
+            out += QString(n, c);
+        }
+        i += n;
+    }
+    return out.trimmed();
+}
+
+// Qt's time format in Win32 letters: hours with AP are 12-hour, without it
+// 24-hour; the zone and milliseconds are not part of a Win32 time.
+QString Win32TimePicture(const QString& qt)
+{
+    bool twelve = qt.contains(u'A') || qt.contains(u'a');
+    QString out;
+    int i = 0;
+    while (i < qt.size()) {
+        QChar c = qt[i];
+        if (c == u'\'') {
+            int start = i;
+            QString dummy;
+            i = AppendQuoted(qt, i, dummy);
+            out += qt.mid(start, i - start);
+            continue;
+        }
+        int n = RunLength(qt, i);
+        if (c == u'h' || c == u'H')
+            out += QString(qMin(n, 2), twelve ? u'h' : u'H');
+        else if (c == u'A' || c == u'a')
+            out += QStringLiteral("tt");
+        else if (c == u'p' || c == u'P')
+            ;  // the second letter of AP
+        else if (c == u't' || c == u'z') {
+            while (!out.isEmpty() && (out.back() == u' ' || out.back() == u'.'))
+                out.chop(1);
+        } else
+            out += QString(n, c);
+        i += n;
+    }
+    return out.trimmed();
+}
+
+int CopyResult(const QString& text, LPSTR buffer, int size)
+{
+    QByteArray bytes = ToAnsi(text);
+    int needed = int(bytes.size()) + 1;
+    if (size == 0)
+        return needed;
+    if (!buffer || size < needed) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    std::memcpy(buffer, bytes.constData(), std::size_t(needed));
+    return needed;
+}
+
+} // namespace
+
+std::string UserTimeLocaleName()
+{
+    for (const char* variable : {"LC_ALL", "LC_TIME", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (value && *value)
+            return value;
+    }
+    return "C";
+}
+
+int GetDateFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCSTR lpFormat, LPSTR lpDateStr,
+                   int cchDate)
+{
+    if (cchDate < 0 || (cchDate > 0 && !lpDateStr)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    DWORD flags = dwFlags & ~LOCALE_NOUSEROVERRIDE;
+    if ((flags & DATE_SHORTDATE) && (flags & DATE_LONGDATE)) {
+        SetLastError(ERROR_INVALID_FLAGS);
+        return 0;
+    }
+    QLocale locale;
+    bool isC = false;
+    if (!ResolveLocale(Locale, locale, isC)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    SYSTEMTIME st = lpDate ? *lpDate : Now();
+    QDate date(st.wYear, st.wMonth, st.wDay);
+    if (!date.isValid() || st.wYear < 1601) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    QString picture;
+    if (lpFormat)
+        picture = FromAnsi(lpFormat);
+    else if (isC)
+        picture = (flags & DATE_LONGDATE) ? QStringLiteral("dddd, d MMMM yyyy") : QStringLiteral("yyyy-MM-dd");
+    else
+        picture = locale.dateFormat((flags & DATE_LONGDATE) ? QLocale::LongFormat : QLocale::ShortFormat);
+    return CopyResult(FormatDatePicture(picture, date, locale, isC), lpDateStr, cchDate);
+}
+
+int GetTimeFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCSTR lpFormat, LPSTR lpTimeStr,
+                   int cchTime)
+{
+    if (cchTime < 0 || (cchTime > 0 && !lpTimeStr)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    QLocale locale;
+    bool isC = false;
+    if (!ResolveLocale(Locale, locale, isC)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    SYSTEMTIME st = lpTime ? *lpTime : Now();
+    if (st.wHour > 23 || st.wMinute > 59 || st.wSecond > 59 || st.wMilliseconds > 999) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    QString picture;
+    if (lpFormat)
+        picture = FromAnsi(lpFormat);
+    else if (isC)
+        picture = QStringLiteral("HH:mm:ss");
+    else
+        picture = Win32TimePicture(locale.timeFormat(QLocale::LongFormat));
+    DWORD flags = dwFlags & ~LOCALE_NOUSEROVERRIDE;
+    return CopyResult(FormatTimePicture(picture, st, flags, locale, isC), lpTimeStr, cchTime);
+}

@@ -1,0 +1,99 @@
+#include "platform/DateTimeCtrl.h"
+
+#include "platform/ControlWidgets.h"
+#include "platform/Internal.h"
+#include "platform/QtHandles.h"
+#include "platform/TextCodec.h"
+
+#include <QDateTimeEdit>
+#include <QLocale>
+
+namespace {
+
+QDateTimeEdit* Edit(HWND h) { return qobject_cast<QDateTimeEdit*>(WidgetFromHandle(h)); }
+
+// The locale's short format, with four-digit years: an editor that shows
+// "26" cannot tell the user which century it will store.
+QString EditorFormat(bool time)
+{
+    QLocale locale;
+    if (time)
+        return locale.timeFormat(QLocale::ShortFormat);
+    QString date = locale.dateFormat(QLocale::ShortFormat);
+    if (!date.contains(QLatin1String("yyyy")))
+        date.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return date;
+}
+
+} // namespace
+
+QWidget* AfxCreateDateTimeWidget(const DialogItemTemplate& item, QWidget* parent)
+{
+    const bool time = (item.style & DTS_TIMEFORMAT) == DTS_TIMEFORMAT;
+    auto* edit = new QDateTimeEdit(QDateTime::currentDateTime(), parent);
+    edit->setDisplayFormat(EditorFormat(time));
+    edit->setCalendarPopup(!time);
+    // Windows' picker has no limits but its own; keep the whole time_t range
+    // that local time can represent.
+    edit->setMinimumDateTime(QDateTime(QDate(1970, 1, 2), QTime(0, 0)));
+    edit->setMaximumDateTime(QDateTime(QDate(3000, 12, 31), QTime(23, 59, 59)));
+    return edit;
+}
+
+BOOL CDateTimeCtrl::SetRange(const CTime* pMinRange, const CTime* pMaxRange)
+{
+    QDateTimeEdit* e = Edit(m_hWnd);
+    if (!e)
+        return FALSE;
+    if (pMinRange)
+        e->setMinimumDateTime(QDateTime::fromSecsSinceEpoch(pMinRange->GetTime()));
+    if (pMaxRange)
+        e->setMaximumDateTime(QDateTime::fromSecsSinceEpoch(pMaxRange->GetTime()));
+    return TRUE;
+}
+
+DWORD CDateTimeCtrl::GetRange(CTime* pMinRange, CTime* pMaxRange) const
+{
+    QDateTimeEdit* e = Edit(m_hWnd);
+    if (!e)
+        return 0;
+    if (pMinRange)
+        *pMinRange = CTime(std::time_t(e->minimumDateTime().toSecsSinceEpoch()));
+    if (pMaxRange)
+        *pMaxRange = CTime(std::time_t(e->maximumDateTime().toSecsSinceEpoch()));
+    return 3;  // GDTR_MIN | GDTR_MAX
+}
+
+BOOL CDateTimeCtrl::SetTime(const CTime& time) { return SetTime(&time); }
+
+BOOL CDateTimeCtrl::SetTime(const CTime* pTime)
+{
+    QDateTimeEdit* e = Edit(m_hWnd);
+    if (!e || !pTime)
+        return FALSE;
+    QDateTime value = QDateTime::fromSecsSinceEpoch(pTime->GetTime());
+    if (value < e->minimumDateTime() || value > e->maximumDateTime())
+        return FALSE;  // Win32 refuses a time outside the range
+    e->setDateTime(value);
+    return TRUE;
+}
+
+DWORD CDateTimeCtrl::GetTime(CTime& time) const
+{
+    QDateTimeEdit* e = Edit(m_hWnd);
+    if (!e)
+        return GDT_NONE;
+    time = CTime(std::time_t(e->dateTime().toSecsSinceEpoch()));
+    return GDT_VALID;
+}
+
+BOOL CDateTimeCtrl::SetFormat(LPCSTR pstrFormat)
+{
+    QDateTimeEdit* e = Edit(m_hWnd);
+    if (!e || !pstrFormat)
+        return FALSE;
+    // Win32 picker formats use the same letters for the parts Talvo needs.
+    QString f = FromAnsi(pstrFormat).replace(QLatin1Char('t'), QLatin1Char('A'));
+    e->setDisplayFormat(f);
+    return TRUE;
+}

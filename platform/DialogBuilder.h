@@ -1,0 +1,52 @@
+#pragma once
+// Inside platform/ only: turns a dialog template into widgets.
+
+#include "platform/Resource.h"
+#include "platform/Win32.h"
+
+#include <QDialog>
+#include <QFont>
+
+class CWnd;
+class QMenuBar;
+
+// The window of a template dialog. Qt's own Esc/Enter/close handling is
+// switched off: keys go through PreTranslateMessage, the close button sends
+// WM_CLOSE, and iconifying sends WM_SIZE with SIZE_MINIMIZED.
+class CDialogWidget : public QDialog {
+public:
+    CDialogWidget(QWidget* parent, Qt::WindowFlags flags);
+
+    void SetMenuBar(QMenuBar* bar);
+    QMenuBar* MenuBar() const { return m_pMenuBar; }
+
+    void accept() override {}
+    void reject() override {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QMenuBar* m_pMenuBar = nullptr;
+    bool m_bMinimized = false;
+};
+
+// Dialog base units (pixels per 4 horizontal / 8 vertical dialog units).
+struct DialogBaseUnits {
+    int cx = 0;
+    int cy = 0;
+};
+
+// The font a template's dialog is shown in, and its base units.
+QFont AfxDialogFont(const DialogTemplate& t);
+// The font the base units are measured in (a little larger than the one shown).
+QFont AfxDialogUnitsFont(const QFont& shown);
+DialogBaseUnits AfxDialogBaseUnits(const QFont& font);
+int AfxMulDiv(int number, int numerator, int denominator);
+
+// Builds the window and its controls and attaches pWnd to it; WM_CREATE is
+// sent before the controls exist. Null when the template is unusable.
+CDialogWidget* AfxBuildDialog(const DialogTemplate& t, QWidget* owner, CWnd* pWnd);

@@ -1,0 +1,50 @@
+#pragma once
+// The modeless find dialog, in Swedish. It notifies its owner with the
+// registered message "commdlg_FindReplace" (lParam = &m_fr) and deletes itself
+// after it closed (FR_DIALOGTERM).
+
+#include "platform/CString.h"
+#include "platform/Wnd.h"
+
+struct FINDREPLACEA {
+    DWORD lStructSize = sizeof(FINDREPLACEA);
+    HWND hwndOwner = nullptr;
+    HINSTANCE hInstance = nullptr;
+    DWORD Flags = 0;
+    LPSTR lpstrFindWhat = nullptr;
+    LPSTR lpstrReplaceWith = nullptr;
+    WORD wFindWhatLen = 0;
+    WORD wReplaceWithLen = 0;
+    LPARAM lCustData = 0;
+};
+using FINDREPLACE = FINDREPLACEA;
+
+inline constexpr const char* FINDMSGSTRING = "commdlg_FindReplace";
+
+class CFindReplaceDialog : public CWnd {
+public:
+    CFindReplaceDialog();
+    ~CFindReplaceDialog() override;
+
+    FINDREPLACE m_fr;
+
+    // Must be allocated with new: the object deletes itself when the dialog ends.
+    BOOL Create(BOOL bFindDialogOnly, LPCSTR lpszFindWhat, LPCSTR lpszReplaceWith = nullptr,
+                DWORD dwFlags = FR_DOWN, CWnd* pParentWnd = nullptr);
+    static CFindReplaceDialog* GetNotifier(LPARAM lParam);
+
+    CString GetFindString() const;
+    CString GetReplaceString() const;
+    BOOL SearchDown() const;
+    BOOL MatchCase() const;
+    BOOL MatchWholeWord() const;
+    BOOL FindNext() const;
+    BOOL IsTerminating() const;
+
+protected:
+    void PostNcDestroy() override;
+
+private:
+    char m_szFindWhat[128] = {};
+    char m_szReplaceWith[128] = {};
+};

@@ -1,0 +1,23 @@
+#pragma once
+// Inside platform/ only: the images behind an HIMAGELIST. A list view keeps
+// a share of them, so it can draw after the CImageList that made them is gone.
+
+#include "platform/ImageList.h"
+
+#include <QPixmap>
+
+#include <memory>
+#include <vector>
+
+struct CImageListImages {
+    int cx = 16;
+    int cy = 16;
+    std::vector<QPixmap> images;
+};
+
+struct HIMAGELIST__ {
+    std::shared_ptr<CImageListImages> images = std::make_shared<CImageListImages>();
+};
+
+// The images of a live image-list handle, or null.
+std::shared_ptr<CImageListImages> AfxImageListImages(HIMAGELIST hImageList);

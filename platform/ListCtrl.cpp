@@ -1,0 +1,512 @@
+// The report-view list on a QTreeWidget. A shadow copy of every row's state
+// (selected, focused, state image) lets each change, by the user or by a
+// call, reach the parent as LVN_ITEMCHANGED with its old and new state.
+
+#include "platform/ListCtrl.h"
+
+#include "platform/ControlWidgets.h"
+#include "platform/ImageListData.h"
+#include "platform/Internal.h"
+#include "platform/QtHandles.h"
+#include "platform/TextCodec.h"
+#include "platform/WndCore.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kParamRole = Qt::UserRole;
+constexpr int kImageRole = Qt::UserRole + 1;
+
+class ListWidget : public QTreeWidget {
+public:
+    DWORD exStyle = 0;
+    int selectionMark = -1;
+    std::vector<UINT> shadow;  // per row: LVIS_ bits and the state image
+    std::vector<int> alignments;
+    CImageList* smallImages = nullptr;
+    std::shared_ptr<CImageListImages> images;
+    int quiet = 0;  // > 0 while the widget is being changed from code in steps
+
+    explicit ListWidget(QWidget* parent) : QTreeWidget(parent)
+    {
+        setRootIsDecorated(false);
+        setUniformRowHeights(true);  // keeps big lists fast
+        setItemsExpandable(false);
+        setAllColumnsShowFocus(true);
+        setColumnCount(0);
+        header()->setSectionsMovable(false);
+        header()->setSectionsClickable(true);
+        header()->setStretchLastSection(false);
+        connect(header(), &QHeaderView::sectionClicked, this, [this](int col) {
+            NMLISTVIEW nm{};
+            nm.iItem = -1;
+            nm.iSubItem = col;
+            AfxNotifyParent(this, &nm.hdr, LVN_COLUMNCLICK);
+        });
+        connect(this, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int) {
+            if (!quiet)
+                SyncRow(indexOfTopLevelItem(item));
+        });
+    }
+
+    void Bind()
+    {
+        // The selection model exists once the widget is set up.
+        connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                [this](const QItemSelection& sel, const QItemSelection& desel) {
+                    if (quiet)
+                        return;
+                    std::vector<int> rows;
+                    for (const QItemSelection* s : {&desel, &sel})
+                        for (const QItemSelectionRange& r : *s)
+                            for (int row = r.top(); row <= r.bottom(); ++row)
+                                rows.push_back(row);
+                    std::sort(rows.begin(), rows.end());
+                    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+                    for (int row : rows)
+                        SyncRow(row);
+                });
+        connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+                [this](const QModelIndex& cur, const QModelIndex& prev) {
+                    if (quiet)
+                        return;
+                    if (prev.isValid())
+                        SyncRow(prev.row());
+                    if (cur.isValid()) {
+                        SyncRow(cur.row());
+                        selectionMark = cur.row();
+                    }
+                });
+    }
+
+    bool Checkboxes() const { return (exStyle & LVS_EX_CHECKBOXES) != 0; }
+
+    UINT ActualState(int row) const
+    {
+        QTreeWidgetItem* it = topLevelItem(row);
+        if (!it)
+            return 0;
+        UINT s = 0;
+        if (it->isSelected())
+            s |= LVIS_SELECTED;
+        if (currentItem() == it)
+            s |= LVIS_FOCUSED;
+        if (Checkboxes())
+            s |= INDEXTOSTATEIMAGEMASK(it->checkState(0) == Qt::Checked ? 2 : 1);
+        return s;
+    }
+
+    void SyncRow(int row)
+    {
+        if (row < 0 || row >= int(shadow.size()))
+            return;
+        UINT now = ActualState(row);
+        UINT old = shadow[size_t(row)];
+        if (now == old)
+            return;
+        shadow[size_t(row)] = now;
+        Notify(row, old, now);
+    }
+
+    void Notify(int row, UINT old, UINT now)
+    {
+        NMLISTVIEW nm{};
+        nm.iItem = row;
+        nm.uOldState = old;
+        nm.uNewState = now;
+        nm.uChanged = LVIF_STATE;
+        if (QTreeWidgetItem* it = topLevelItem(row))
+            nm.lParam = LPARAM(it->data(0, kParamRole).toLongLong());
+        AfxNotifyParent(this, &nm.hdr, LVN_ITEMCHANGED);
+    }
+
+    void ApplyImage(QTreeWidgetItem* it)
+    {
+        int index = it->data(0, kImageRole).toInt();
+        if (images && index >= 0 && index < int(images->images.size()))
+            it->setIcon(0, QIcon(images->images[size_t(index)]));
+        else
+            it->setIcon(0, QIcon());
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        NMLVKEYDOWN nm{};
+        nm.wVKey = WORD(AfxVirtualKeyFromQtKey(e->key(), int(e->modifiers())));
+        if (nm.wVKey)
+            AfxNotifyParent(this, &nm.hdr, LVN_KEYDOWN);
+        if (!AfxIsLiveWidget(this))
+            return;
+        QTreeWidget::keyPressEvent(e);
+    }
+};
+
+ListWidget* List(HWND h) { return dynamic_cast<ListWidget*>(WidgetFromHandle(h)); }
+
+// Changes made from code in several Qt steps are reported once, as one change.
+class Quiet {
+public:
+    explicit Quiet(ListWidget* w) : m_w(w) { ++m_w->quiet; }
+    ~Quiet() { --m_w->quiet; }
+    Quiet(const Quiet&) = delete;
+    Quiet& operator=(const Quiet&) = delete;
+
+private:
+    ListWidget* m_w;
+};
+
+} // namespace
+
+QWidget* AfxCreateListWidget(const DialogItemTemplate& item, QWidget* parent)
+{
+    auto* w = new ListWidget(parent);
+    w->setSelectionMode((item.style & LVS_SINGLESEL) ? QAbstractItemView::SingleSelection
+                                                     : QAbstractItemView::ExtendedSelection);
+    w->setSelectionBehavior(QAbstractItemView::SelectRows);
+    w->Bind();
+    return w;
+}
+
+DWORD CListCtrl::SetExtendedStyle(DWORD dwNewStyle)
+{
+    ListWidget* w = List(m_hWnd);
+    if (!w)
+        return 0;
+    DWORD old = w->exStyle;
+    w->exStyle = dwNewStyle;
+    return old;
+}
+
+DWORD CListCtrl::GetExtendedStyle() const
+{
+    ListWidget* w = List(m_hWnd);
+    return w ? w->exStyle : 0;
+}
+
+CImageList* CListCtrl::SetImageList(CImageList* pImageList, int nImageListType)
+{
+    ListWidget* w = List(m_hWnd);
+    if (!w || nImageListType != LVSIL_SMALL)
+        return nullptr;
+    CImageList* old = w->smallImages;
+    w->smallImages = pImageList;
+    w->images = pImageList ? AfxImageListImages(pImageList->m_hImageList) : nullptr;
+    if (w->images)
+        w->setIconSize(QSize(w->images->cx, w->images->cy));
+    Quiet q(w);
+    for (int i = 0; i < w->topLevelItemCount(); ++i)
+        w->ApplyImage(w->topLevelItem(i));
+    return old;
+}
+
+int CListCtrl::InsertColumn(int nCol, LPCSTR lpszColumnHeading, int nFormat, int nWidth, int)
+{
+    ListWidget* w = List(m_hWnd);
+    if (!w || nCol < 0)
+        return -1;
+    int count = w->columnCount();
+    nCol = std::min(nCol, count);
+    QStringList headings;
+    for (int i = 0; i < count; ++i)
+        headings << w->headerItem()->text(i);
+    headings.insert(nCol, FromAnsi(lpszColumnHeading ? lpszColumnHeading : ""));
+    w->alignments.insert(w->alignments.begin() + nCol,
+                         nFormat == LVCFMT_RIGHT    ? int(Qt::AlignRight | Qt::AlignVCenter)
+                         : nFormat == LVCFMT_CENTER ? int(Qt::AlignHCenter | Qt::AlignVCenter)
+                                                    : int(Qt::AlignLeft | Qt::AlignVCenter));
+    w->setColumnCount(count + 1);
+    w->setHeaderLabels(headings);
+    for (int i = 0; i <= count; ++i)
+        w->headerItem()->setTextAlignment(i, w->alignments[size_t(i)]);
+    if (nWidth >= 0)
+        w->setColumnWidth(nCol, nWidth);
+    return nCol;
+}
+
+BOOL CListCtrl::SetColumnWidth(int nCol, int cx)
+{
+    ListWidget* w = List(m_hWnd);
+    if (!w || nCol < 0 || nCol >= w->columnCount())
+        return FALSE;
+    if (cx == LVSCW_AUTOSIZE || cx == LVSCW_AUTOSIZE_USEHEADER) {
+        w->resizeColumnToContents(nCol);
+        int width = w->columnWidth(nCol);
+        if (cx == LVSCW_AUTOSIZE_USEHEADER)
+            width = std::max(width, w->header()->sectionSizeHint(nCol));
+        else if (w->topLevelItemCount() == 0)
+            width = 0;  // no items: nothing to fit
+        w->setColumnWidth(nCol, width);
+    } else {
+        w->setColumnWidth(nCol, std::max(0, cx));
+    }
+    return TRUE;
+}
+
+int CListCtrl::GetColumnWidth(int nCol) const
+{
+    ListWidget* w = List(m_hWnd);
+    return w && nCol >= 0 && nCol < w->columnCount() ? w->columnWidth(nCol) : 0;
+}
+
+int CListCtrl::GetColumnCount() const
+{
+    ListWidget* w = List(m_hWnd);
+    return w ? w->columnCount() : 0;
+}
+
+int CListCtrl::GetItemCount() const
+{
+    ListWidget* w = List(m_hWnd);
+    return w ? w->topLevelItemCount() : 0;
+}
+
+int CListCtrl::InsertItem(int nItem, LPCSTR lpszItem, int nImage)
+{
+    ListWidget* w = List(m_hWnd);
+    if (!w || nItem < 0)
+        return -1;
+    int row = std::min(nItem, w->topLevelItemCount());
+    auto* it = new QTreeWidgetItem;
+    {
+        Quiet q(w);
+        it->setText(0, FromAnsi(lpszItem ? lpszItem : ""));
+        it->setData(0, kImageRole, nImage);
+        for (int c = 0; c < int(w->alignments.size()); ++c)
+            it->setTextAlignment(c, w->alignments[size_t(c)]);
+        Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        if (w->Checkboxes()) {
+            flags |= Qt::ItemIsUserCheckable;
+            it->setCheckState(0, Qt::Unchecked);
+        }
+        it->setFlags(flags);
+        w->ApplyImage(it);
+        w->insertTopLevelItem(row, it);
+        w->shadow.insert(w->shadow.begin() + row, 0u);
+        if (w->selectionMark >= row)
+            ++w->selectionMark;
+    }
+    // The new item's state image is set as a change, as Win32 reports it.
+    if (w->Checkboxes())
+        w->SyncRow(row);
+    return row;
+}
+
+BOOL CListCtrl::DeleteItem(int nItem)
+{
+    ListWidget* w = List(m_hWnd);
+    if (!w || nItem < 0 || nItem >= w->topLevelItemCount())
+        return FALSE;
+    {
+        Quiet q(w);
+        delete w->takeTopLevelItem(nItem);
+        w->shadow.erase(w->shadow.begin() + nItem);
+        if (w->selectionMark == nItem)
+            w->selectionMark = -1;
+        else if (w->selectionMark > nItem)
+            --w->selectionMark;
+    }
+    // The focus or selection may have moved to a neighbour.
+    for (int row = std::max(0, nItem - 1); row < std::min(nItem + 1, w->topLevelItemCount()); ++row)
+        w->SyncRow(row);
+    return TRUE;
+}
+
+BOOL CListCtrl::DeleteAllItems()
+{
+    ListWidget* w = List(m_hWnd);
+    if (!w)
+        return FALSE;
+    Quiet q(w);
+    w->clear();
+    w->shadow.clear();
+    w->selectionMark = -1;
+    return TRUE;
+}
+
+BOOL CListCtrl::SetItemText(int nItem, int nSubItem, LPCSTR lpszText)
+{
+    ListWidget* w = List(m_hWnd);
+    QTreeWidgetItem* it = w ? w->topLevelItem(nItem) : nullptr;
+    if (!it || nSubItem < 0 || nSubItem >= std::max(1, w->columnCount()))
+        return FALSE;
+    Quiet q(w);
+    it->setText(nSubItem, FromAnsi(lpszText ? lpszText : ""));
+    return TRUE;
+}
+
+CString CListCtrl::GetItemText(int nItem, int nSubItem) const
+{
+    ListWidget* w = List(m_hWnd);
+    QTreeWidgetItem* it = w ? w->topLevelItem(nItem) : nullptr;
+    if (!it)
+        return CString();
+    return CString(ToAnsi(it->text(nSubItem)).constData());
+}
+
+BOOL CListCtrl::SetItem(int nItem, int nSubItem, UINT nMask, LPCSTR lpszItem, int nImage, UINT nState,
+                        UINT nStateMask, LPARAM lParam)
+{
+    ListWidget* w = List(m_hWnd);
+    QTreeWidgetItem* it = w ? w->topLevelItem(nItem) : nullptr;
+    if (!it)
+        return FALSE;
+    if (nMask & LVIF_TEXT)
+        SetItemText(nItem, nSubItem, lpszItem);
+    if (nMask & LVIF_IMAGE)
+        SetItemImage(nItem, nImage);
+    if (nMask & LVIF_PARAM) {
+        Quiet q(w);
+        it->setData(0, kParamRole, qlonglong(lParam));
+    }
+    if (nMask & LVIF_STATE)
+        SetItemState(nItem, nState, nStateMask);
+    return TRUE;
+}
+
+int CListCtrl::GetItemImage(int nItem) const
+{
+    ListWidget* w = List(m_hWnd);
+    QTreeWidgetItem* it = w ? w->topLevelItem(nItem) : nullptr;
+    return it ? it->data(0, kImageRole).toInt() : -1;
+}
+
+BOOL CListCtrl::SetItemImage(int nItem, int nImage)
+{
+    ListWidget* w = List(m_hWnd);
+    QTreeWidgetItem* it = w ? w->topLevelItem(nItem) : nullptr;
+    if (!it)
+        return FALSE;
+    Quiet q(w);
+    it->setData(0, kImageRole, nImage);
+    w->ApplyImage(it);
+    return TRUE;
+}
+
+BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)
+{
+    ListWidget* w = List(m_hWnd);
+    if (!w)
+        return FALSE;
+    if (nItem == -1) {
+        for (int row = 0; row < w->topLevelItemCount(); ++row)
+            SetItemState(row, nState, nMask);
+        return TRUE;
+    }
+    QTreeWidgetItem* it = w->topLevelItem(nItem);
+    if (!it)
+        return FALSE;
+    {
+        Quiet q(w);
+        if (nMask & LVIS_SELECTED)
+            it->setSelected((nState & LVIS_SELECTED) != 0);
+        if (nMask & LVIS_FOCUSED) {
+            QModelIndex index = w->model()->index(nItem, 0);
+            if (nState & LVIS_FOCUSED)
+                w->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+            else if (w->currentItem() == it)
+                w->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        }
+        if ((nMask & LVIS_STATEIMAGEMASK) && w->Checkboxes()) {
+            UINT image = (nState & LVIS_STATEIMAGEMASK) >> 12;
+            it->setCheckState(0, image == 2 ? Qt::Checked : Qt::Unchecked);
+        }
+    }
+    // Several rows may have changed (the focus leaves another row).
+    for (int row = 0; row < w->topLevelItemCount(); ++row)
+        if (w->shadow[size_t(row)] != w->ActualState(row))
+            w->SyncRow(row);
+    return TRUE;
+}
+
+UINT CListCtrl::GetItemState(int nItem, UINT nMask) const
+{
+    ListWidget* w = List(m_hWnd);
+    return w ? w->ActualState(nItem) & nMask : 0;
+}
+
+BOOL CListCtrl::SetCheck(int nItem, BOOL fCheck)
+{
+    return SetItemState(nItem, INDEXTOSTATEIMAGEMASK(fCheck ? 2 : 1), LVIS_STATEIMAGEMASK);
+}
+
+BOOL CListCtrl::GetCheck(int nItem) const
+{
+    return (GetItemState(nItem, LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+
+int CListCtrl::GetNextItem(int nItem, int nFlags) const
+{
+    ListWidget* w = List(m_hWnd);
+    if (!w)
+        return -1;
+    for (int row = std::max(-1, nItem) + 1; row < w->topLevelItemCount(); ++row) {
+        UINT s = w->ActualState(row);
+        if ((nFlags & LVNI_SELECTED) && !(s & LVIS_SELECTED))
+            continue;
+        if ((nFlags & LVNI_FOCUSED) && !(s & LVIS_FOCUSED))
+            continue;
+        return row;
+    }
+    return -1;
+}
+
+UINT CListCtrl::GetSelectedCount() const
+{
+    ListWidget* w = List(m_hWnd);
+    return w ? UINT(w->selectionModel()->selectedRows().size()) : 0;
+}
+
+int CListCtrl::GetSelectionMark() const
+{
+    ListWidget* w = List(m_hWnd);
+    return w ? w->selectionMark : -1;
+}
+
+int CListCtrl::SetSelectionMark(int iIndex)
+{
+    ListWidget* w = List(m_hWnd);
+    if (!w)
+        return -1;
+    int old = w->selectionMark;
+    w->selectionMark = iIndex;
+    return old;
+}
+
+BOOL CListCtrl::EnsureVisible(int nItem, BOOL)
+{
+    ListWidget* w = List(m_hWnd);
+    QTreeWidgetItem* it = w ? w->topLevelItem(nItem) : nullptr;
+    if (!it)
+        return FALSE;
+    w->scrollToItem(it);
+    return TRUE;
+}
+
+int CListCtrl::GetTopIndex() const
+{
+    ListWidget* w = List(m_hWnd);
+    if (!w || w->topLevelItemCount() == 0)
+        return 0;
+    QModelIndex top = w->indexAt(QPoint(1, 1));
+    return top.isValid() ? top.row() : 0;
+}
+
+int CListCtrl::GetCountPerPage() const
+{
+    ListWidget* w = List(m_hWnd);
+    if (!w)
+        return 0;
+    int rowHeight = w->topLevelItemCount() ? w->visualItemRect(w->topLevelItem(0)).height() : 0;
+    if (rowHeight <= 0)
+        rowHeight = w->fontMetrics().height() + 4;
+    return std::max(1, w->viewport()->height() / rowHeight);
+}

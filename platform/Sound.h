@@ -1,0 +1,6 @@
+#pragma once
+#include "platform/Win32.h"
+
+// Plays a .wav file (SND_FILENAME), asynchronously with SND_ASYNC. Returns
+// FALSE at once for a missing or unreadable file; SND_NODEFAULT: no fallback sound.
+BOOL PlaySoundA(LPCSTR pszSound, HMODULE hmod, DWORD fdwSound);

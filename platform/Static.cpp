@@ -1,0 +1,82 @@
+#include "platform/Static.h"
+
+#include "platform/ControlWidgets.h"
+#include "platform/Internal.h"
+#include "platform/QtHandles.h"
+#include "platform/TextCodec.h"
+#include "platform/WndCore.h"
+
+#include <QIcon>
+#include <QLabel>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+constexpr const char* kIconProperty = "talvoIcon";
+
+BOOL StaticProc(QWidget* w, UINT message, WPARAM wParam, LPARAM, LRESULT* result)
+{
+    auto* label = qobject_cast<QLabel*>(w);
+    if (!label)
+        return FALSE;
+    switch (message) {
+    case STM_SETICON: {
+        auto old = reinterpret_cast<HICON>(w->property(kIconProperty).value<quintptr>());
+        auto hIcon = reinterpret_cast<HICON>(wParam);
+        w->setProperty(kIconProperty, QVariant::fromValue(quintptr(hIcon)));
+        if (hIcon && AfxIconFromHandle(hIcon)) {
+            int side = std::max(16, std::min(label->width(), label->height()));
+            label->setPixmap(AfxIconFromHandle(hIcon)->pixmap(side, side));
+        } else {
+            label->clear();
+        }
+        *result = reinterpret_cast<LRESULT>(old);
+        return TRUE;
+    }
+    case STM_GETICON:
+        *result = LRESULT(w->property(kIconProperty).value<quintptr>());
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+} // namespace
+
+QWidget* AfxCreateStaticWidget(const DialogItemTemplate& item, QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    const UINT type = item.style & 0x1F;
+    if (type == SS_ICON) {
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        if (item.text && item.text[0] == '#') {
+            // "#128": an icon resource by number.
+            HICON h = AfxLoadIconHandle(UINT(std::atoi(item.text + 1)), 32);
+            if (h && AfxIconFromHandle(h)) {
+                label->setProperty(kIconProperty, QVariant::fromValue(quintptr(h)));
+                label->setPixmap(AfxIconFromHandle(h)->pixmap(32, 32));
+            }
+        }
+    } else {
+        // Win32 statics wrap words and treat '&' as a mnemonic marker.
+        QString text = FromAnsi(item.text ? item.text : "");
+        label->setText(text.replace(QLatin1String("&&"), QLatin1String("\x01"))
+                           .remove(QLatin1Char('&'))
+                           .replace(QLatin1Char('\x01'), QLatin1Char('&')));
+        label->setWordWrap(true);
+        Qt::Alignment h = type == SS_CENTER ? Qt::AlignHCenter : type == SS_RIGHT ? Qt::AlignRight : Qt::AlignLeft;
+        label->setAlignment(h | Qt::AlignTop);
+    }
+    label->setFocusPolicy(Qt::NoFocus);
+    AfxSetWidgetProc(label, StaticProc);
+    return label;
+}
+
+HICON CStatic::SetIcon(HICON hIcon)
+{
+    return reinterpret_cast<HICON>(::SendMessage(m_hWnd, STM_SETICON, reinterpret_cast<WPARAM>(hIcon)));
+}
+
+HICON CStatic::GetIcon() const { return reinterpret_cast<HICON>(::SendMessage(m_hWnd, STM_GETICON)); }

@@ -1,0 +1,63 @@
+#pragma once
+// CWinApp: the one application object; AfxWinMain starts Qt, runs InitInstance and the loop.
+
+#include "platform/CmdTarget.h"
+#include "platform/Wnd.h"
+
+class CWinApp : public CCmdTarget {
+public:
+    explicit CWinApp(LPCSTR lpszAppName = nullptr);
+    ~CWinApp() override;
+
+    LPCSTR m_pszAppName = nullptr;  // string AFX_IDS_APP_TITLE when none was given
+    LPCSTR m_pszExeName = nullptr;  // the executable's name without folder and extension
+    LPSTR m_lpCmdLine = nullptr;    // the arguments joined by single blanks
+    int m_nCmdShow = SW_SHOWNORMAL;
+    HINSTANCE m_hInstance = nullptr;
+    CWnd* m_pMainWnd = nullptr;
+
+    virtual BOOL InitInstance();
+    virtual int Run();
+    virtual int ExitInstance();
+    // Sees every keyboard message before it reaches a window (code >= 0).
+    virtual BOOL ProcessMessageFilter(int code, LPMSG lpMsg);
+    virtual BOOL PreTranslateMessage(MSG* pMsg);
+
+    HICON LoadIcon(UINT nIDResource) const;
+    HCURSOR LoadStandardCursor(LPCSTR lpszCursorName) const;
+    BOOL Enable3dControls() { return TRUE; }
+    void OnHelp();
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};
+
+CWinApp* AfxGetApp();
+CWnd* AfxGetMainWnd();
+HINSTANCE AfxGetInstanceHandle();
+HINSTANCE AfxGetResourceHandle();
+LPCSTR AfxGetAppName();
+void AfxEnableControlContainer();
+// Message box owned by the main window, captioned with the application name.
+int AfxMessageBox(LPCSTR text, UINT type = MB_OK, UINT nIDHelp = 0);
+int AfxMessageBox(UINT nIDPrompt, UINT type = MB_OK, UINT nIDHelp = UINT(-1));
+
+// Starts the toolkit and fills m_lpCmdLine and m_nCmdShow (tests call this
+// instead of AfxWinMain and drive the loop themselves).
+BOOL AfxWinInit(int argc, char** argv);
+// AfxWinInit, InitInstance, Run, ExitInstance.
+int AfxWinMain(int argc, char** argv);
+
+// Win32 calls of the application layer.
+int MessageBoxA(HWND hWnd, LPCSTR text, LPCSTR caption, UINT type);
+HACCEL LoadAcceleratorsA(HINSTANCE hInstance, LPCSTR lpTableName);
+int TranslateAcceleratorA(HWND hWnd, HACCEL hAccTable, LPMSG lpMsg);
+HICON LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
+HICON CopyIcon(HICON hIcon);
+BOOL DestroyIcon(HICON hIcon);
+HCURSOR LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName);
+HCURSOR SetCursor(HCURSOR hCursor);
+LPSTR lstrcpynA(LPSTR dest, LPCSTR src, int maxLength);
+#define IDC_ARROW MAKEINTRESOURCE(IDC_ARROW_ID)
+#define IDC_WAIT MAKEINTRESOURCE(IDC_WAIT_ID)
+#define IDC_HAND MAKEINTRESOURCE(IDC_HAND_ID)

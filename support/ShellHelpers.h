@@ -1,0 +1,29 @@
+#pragma once
+// The support library's shell and file functions: the program's own path, the
+// special folders, file existence, opening a document beside the program, the
+// Open and Save As dialogs, the autostart shortcut and locale date and time
+// texts. None of them shows a message; each reports failure by its result.
+
+#include "platform/CString.h"
+#include "platform/DateFormat.h"
+#include "platform/Win32.h"
+
+// The running program's full path, or with folderOnly its folder ending in '/'.
+CString GetProgramPath(bool folderOnly);
+// A shell special folder (CSIDL_APPDATA 26, CSIDL_STARTUP 7) without trailing
+// slash; empty for an unknown number.
+CString GetSpecialFolderPath(int csidl);
+// True when a file or folder matches path; wildcards in the last part count.
+bool FileExists(LPCSTR path);
+// Opens fileName from the program's folder with the desktop's default application.
+bool OpenReadMe(CString fileName);
+// The part behind the last backslash, else behind the last slash.
+CString GetFileNamePart(CString path);
+// The part up to and including that separator; empty without one.
+CString GetFolderPart(CString path);
+bool ShowFileDialog(CString& result, bool open, HWND owner, LPCSTR initialPath, LPCSTR initialFile, DWORD flags,
+                    LPCSTR filter, LPCSTR defaultExt, int* filterIndex, LPCSTR title, int bufferSize);
+// Writes the autostart entry for target at linkPath (".lnk" is saved as ".desktop").
+BOOL CreateShortcut(LPCSTR target, LPCSTR linkPath);
+bool FormatTimeText(CString& out, DWORD flags, LPCSTR format, const SYSTEMTIME* time);
+bool FormatDateText(CString& out, DWORD flags, LPCSTR format, const SYSTEMTIME* time);

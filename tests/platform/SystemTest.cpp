@@ -1,0 +1,132 @@
+// The tray icon and the alarm sound.
+
+#include "CoreTestSupport.h"
+
+#include "platform/QtHandles.h"
+#include "platform/Sound.h"
+#include "platform/TestHooks.h"
+#include "platform/Tray.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <cstring>
+#include <string>
+
+using namespace coretest;
+
+namespace {
+
+constexpr UINT kTrayMessage = WM_APP + 100;
+
+class CTrayHost : public CWnd {
+public:
+    std::vector<LPARAM> clicks;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == kTrayMessage)
+            clicks.push_back(lParam);
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+};
+
+TEST(TrayTest, KeepsIconTipAndCallbackAndDeliversClicks)
+{
+    EnsureStarted();
+    QWidget widget;
+    CTrayHost host;
+    host.Attach(HandleFromWidget(&widget));
+    testhooks::SetTrayAvailable(1);
+
+    NOTIFYICONDATA nid;
+    nid.cbSize = sizeof nid;
+    nid.hWnd = host.m_hWnd;
+    nid.uID = 1;
+    nid.uFlags = NIF_MESSAGE | NIF_TIP;
+    nid.uCallbackMessage = kTrayMessage;
+    std::strcpy(nid.szTip, "Talvo");
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_ADD, &nid));
+    EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &nid));  // already there
+    testhooks::TrayState s = testhooks::Tray();
+    EXPECT_TRUE(s.present);
+    EXPECT_EQ(s.tip, "Talvo");
+    EXPECT_EQ(s.callbackMessage, kTrayMessage);
+
+    testhooks::ClickTray(WM_LBUTTONDOWN);
+    testhooks::ClickTray(WM_RBUTTONDOWN);
+    ASSERT_EQ(host.clicks.size(), 2u);
+    EXPECT_EQ(host.clicks[0], LPARAM(WM_LBUTTONDOWN));
+    EXPECT_EQ(host.clicks[1], LPARAM(WM_RBUTTONDOWN));
+
+    // A tip cut to fit by its caller may end in half a letter: the half is
+    // dropped, the rest kept. A tip filling all 64 bytes is cut at 63.
+    std::string tip(62, 'x');
+    tip += '\xC3';
+    std::strcpy(nid.szTip, tip.c_str());
+    nid.uFlags = NIF_TIP;
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &nid));
+    EXPECT_EQ(testhooks::Tray().tip, std::string(62, 'x'));
+    tip = std::string(59, 'x') + "\xC3\xA4\xE2\x82";
+    std::strcpy(nid.szTip, tip.c_str());
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &nid));
+    EXPECT_EQ(testhooks::Tray().tip, std::string(59, 'x') + "\xC3\xA4");
+    std::memset(nid.szTip, 'y', sizeof nid.szTip);
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &nid));
+    EXPECT_EQ(testhooks::Tray().tip, std::string(63, 'y'));
+
+    // Without a tray the state is kept, and the call says it failed.
+    testhooks::SetTrayAvailable(0);
+    std::strcpy(nid.szTip, "3 meddelanden");
+    EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &nid));
+    EXPECT_EQ(testhooks::Tray().tip, "3 meddelanden");
+    EXPECT_FALSE(IsSystemTrayAvailable());
+
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_DELETE, &nid));
+    EXPECT_FALSE(testhooks::Tray().present);
+    host.clicks.clear();
+    testhooks::ClickTray(WM_LBUTTONDOWN);
+    EXPECT_TRUE(host.clicks.empty());
+    testhooks::SetTrayAvailable(-1);
+    host.Detach();
+}
+
+TEST(SoundTest, MissingOrForeignFilesFailAtOnce)
+{
+    EnsureStarted();
+    testhooks::ClearSounds();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    std::string missing = QDir(dir.path()).filePath("borta.wav").toStdString();
+    EXPECT_FALSE(PlaySoundA(missing.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT));
+
+    QString textPath = QDir(dir.path()).filePath("text.wav");
+    QFile text(textPath);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("not a sound at all");
+    text.close();
+    EXPECT_FALSE(PlaySoundA(textPath.toUtf8().constData(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT));
+
+    // A real (silent) wave file starts playing.
+    QString wavPath = QDir(dir.path()).filePath("tyst.wav");
+    QFile wav(wavPath);
+    ASSERT_TRUE(wav.open(QIODevice::WriteOnly));
+    const int samples = 800;
+    auto le32 = [](quint32 v) { return QByteArray(reinterpret_cast<const char*>(&v), 4); };
+    auto le16 = [](quint16 v) { return QByteArray(reinterpret_cast<const char*>(&v), 2); };
+    QByteArray data(samples * 2, '\0');
+    wav.write("RIFF" + le32(36 + quint32(data.size())) + "WAVE");
+    wav.write("fmt " + le32(16) + le16(1) + le16(1) + le32(8000) + le32(16000) + le16(2) + le16(16));
+    wav.write("data" + le32(quint32(data.size())) + data);
+    wav.close();
+    EXPECT_TRUE(PlaySoundA(wavPath.toUtf8().constData(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT));
+
+    ASSERT_EQ(testhooks::SoundsPlayed().size(), 3u);
+    EXPECT_EQ(testhooks::SoundsPlayed()[0], missing);
+    PlaySoundA(nullptr, nullptr, 0);  // stops
+}
+
+} // namespace
