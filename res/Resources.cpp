@@ -1,0 +1,169 @@
+#include "res/Resources.h"
+
+#include "platform/Win32.h"
+#include "res/resource.h"
+
+#include "IconData.h"  // generated from res/icons at configure time
+
+namespace {
+
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+constexpr DWORD kTab = kChild | WS_TABSTOP;
+
+// The main window, 320 x 207 dialog units: the list above, the edit panel
+// in its group box below, in tab order.
+const DialogItemTemplate kMainItems[] = {
+    {IDC_LIST, "SysListView32", "", kTab | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS, 7, 7, 306, 112},
+    {IDC_STATIC, "Button", "Nytt/Redigera meddelande", kChild | BS_GROUPBOX, 7, 124, 306, 77},
+    {IDC_STATIC, "Static", "&Datum:", kChild | SS_LEFT, 15, 140, 28, 8},
+    {IDC_DATE, "SysDateTimePick32", "", kTab | DTS_SHORTDATEFORMAT, 45, 138, 64, 14},
+    {IDC_STATIC, "Static", "&Tid:", kChild | SS_LEFT, 117, 140, 18, 8},
+    {IDC_TIME, "SysDateTimePick32", "", kTab | DTS_TIMEFORMAT, 137, 138, 52, 14},
+    {IDC_PUSH, "Button", "&Knuffa:", kTab | BS_AUTOCHECKBOX, 199, 140, 40, 10},
+    {IDC_PUSHTIME, "Edit", "", kTab | WS_BORDER | ES_NUMBER | ES_AUTOHSCROLL, 240, 138, 44, 14},
+    {IDC_SPIN_PUSHTIME, "msctls_updown32", "",
+     kChild | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 284, 138, 10, 14},
+    {IDC_STATIC, "Static", "sek.", kChild | SS_LEFT, 288, 140, 18, 8},
+    {IDC_STATIC_TEXT, "Static", "&Meddelande:", kChild | SS_LEFT, 15, 161, 46, 8},
+    {IDC_TEXT, "Edit", "", kTab | WS_BORDER | ES_AUTOHSCROLL, 63, 159, 242, 14},
+    {IDC_REMIND, "Button", "&P\xC3\xA5minn om meddelandet", kTab | BS_AUTOCHECKBOX, 63, 182, 120, 10},
+    {IDC_NEW, "Button", "&Ny", kTab | BS_PUSHBUTTON, 199, 180, 50, 14},
+    {IDC_ADD, "Button", "&L\xC3\xA4gg till", kTab | BS_DEFPUSHBUTTON, 255, 180, 50, 14},
+};
+
+const DialogTemplate kDialogs[] = {
+    {IDD_TALVO_DIALOG, "Talvo", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_EX_APPWINDOW, IDR_MENU,
+     "MS Sans Serif", 8, 320, 207, kMainItems},
+};
+
+const MenuItemTemplate kFile[] = {
+    {"&Nytt meddelande\tF2", ID_FILE_NEWMESSAGE, 0, {}},
+    {nullptr, 0, MF_SEPARATOR, {}},
+    {"&\xC3\x96ppna...\tCtrl+O", ID_FILE_OPEN, 0, {}},
+    {"&Spara\tCtrl+S", ID_FILE_SAVE, 0, {}},
+    {"Spara so&m...", ID_FILE_SAVEAS, 0, {}},
+    {nullptr, 0, MF_SEPARATOR, {}},
+    {"&Avsluta", ID_FILE_QUIT, 0, {}},
+};
+const MenuItemTemplate kSortOptions[] = {
+    {"&Fallande", ID_SORT_DESCENDING, MF_CHECKED, {}},
+    {"S\xC3\xA4tt &markerade meddelande f\xC3\xB6rst", ID_SORT_MARKEDFIRST, MF_CHECKED, {}},
+};
+const MenuItemTemplate kEdit[] = {
+    {"&Ta bort\tDel", ID_EDIT_DELETE, 0, {}},
+    {nullptr, 0, MF_SEPARATOR, {}},
+    {"Flytta &upp\tF6", ID_EDIT_MOVEUP, 0, {}},
+    {"Flytta n&ed\tShift+F6", ID_EDIT_MOVEDOWN, 0, {}},
+    {nullptr, 0, MF_SEPARATOR, {}},
+    {"&S\xC3\xB6k...\tCtrl+F", ID_EDIT_FIND, 0, {}},
+    {"S\xC3\xB6k &n\xC3\xA4sta\tF3", ID_EDIT_FINDNEXT, 0, {}},
+    {nullptr, 0, MF_SEPARATOR, {}},
+    {"&Kontrollera nu\tF5", ID_EDIT_CHECKNOW, 0, {}},
+    {"Knu&ffa fram tider\tF8", ID_EDIT_PUSHFORWARD, 0, {}},
+    {nullptr, 0, MF_SEPARATOR, {}},
+    {"Sortera efter t&id\tF4", ID_EDIT_SORTBYTIME, 0, {}},
+    {"Sortera i &bokstavsordning\tShift+F4", ID_EDIT_SORTALPHA, 0, {}},
+    {"Sorteringsinst\xC3\xA4llnin&gar", 0, MF_POPUP, kSortOptions},
+};
+const MenuItemTemplate kGoTo[] = {
+    {"&N\xC3\xA4sta akutella meddelande\tF7", ID_GOTO_NEXTCURRENT, 0, {}},
+    {"&F\xC3\xB6reg\xC3\xA5" "ende akutella meddelande\tShift+F7", ID_GOTO_PREVCURRENT, 0, {}},
+};
+const MenuItemTemplate kOptions[] = {
+    {"&Kontrollera meddelanden", ID_OPTIONS_CHECKING, MF_CHECKED, {}},
+    {nullptr, 0, MF_SEPARATOR, {}},
+    {"&Inst\xC3\xA4llningar...\tCtrl+I", ID_OPTIONS_SETTINGS, 0, {}},
+};
+const MenuItemTemplate kHelp[] = {
+    {"\xC3\x96ppna &ReadMe-filen...\tF1", ID_HELP_README, 0, {}},
+    {nullptr, 0, MF_SEPARATOR, {}},
+    {"&Om...", ID_HELP_ABOUT, 0, {}},
+};
+const MenuItemTemplate kBar[] = {
+    {"&Arkiv", 0, MF_POPUP, kFile},
+    {"&Redigera", 0, MF_POPUP, kEdit},
+    {"&G\xC3\xA5 till", 0, MF_POPUP, kGoTo},
+    {"Alternati&v", 0, MF_POPUP, kOptions},
+    {"&Hj\xC3\xA4lp", 0, MF_POPUP, kHelp},
+};
+const MenuTemplate kMenus[] = {{IDR_MENU, kBar}};
+
+constexpr BYTE V = FVIRTKEY;
+const AccelTemplate kAccel[] = {
+    {V | FCONTROL, WORD('F'), WORD(ID_EDIT_FIND)},
+    {V | FCONTROL, WORD('I'), WORD(ID_OPTIONS_SETTINGS)},
+    {V | FCONTROL, WORD('O'), WORD(ID_FILE_OPEN)},
+    {V | FCONTROL, WORD('S'), WORD(ID_FILE_SAVE)},
+    {V, WORD(VK_F1), WORD(ID_HELP_README)},
+    {V, WORD(VK_F2), WORD(ID_FILE_NEWMESSAGE)},
+    {V, WORD(VK_F3), WORD(ID_EDIT_FINDNEXT)},
+    {V, WORD(VK_F4), WORD(ID_EDIT_SORTBYTIME)},
+    {V | FSHIFT, WORD(VK_F4), WORD(ID_EDIT_SORTALPHA)},
+    {V, WORD(VK_F5), WORD(ID_EDIT_CHECKNOW)},
+    {V, WORD(VK_F6), WORD(ID_EDIT_MOVEUP)},
+    {V | FSHIFT, WORD(VK_F6), WORD(ID_EDIT_MOVEDOWN)},
+    {V, WORD(VK_F7), WORD(ID_GOTO_NEXTCURRENT)},
+    {V | FSHIFT, WORD(VK_F7), WORD(ID_GOTO_PREVCURRENT)},
+    {V, WORD(VK_F8), WORD(ID_EDIT_PUSHFORWARD)},
+};
+const AccelTableTemplate kAccels[] = {{IDR_ACCELERATOR, kAccel}};
+
+const StringTemplate kStrings[] = {
+    {AFX_IDS_APP_TITLE, "Talvo"},
+    {IDS_ABOUTBOX, "&Om Talvo..."},
+    {IDS_ADD, "L&\xC3\xA4gg till"},
+    {IDS_CHANGE, "&\xC3\x84ndra"},
+    // The ReadMe ships under this name beside the program; file names keep
+    // their case here.
+    {IDS_README, "ReadMe.txt"},
+    {IDS_ASK_QUIT, "Vill du verkligen avsluta? Om du blir irriterad av ett meddelande \xC3\xA4r det b\xC3\xA4ttre att "
+                   "st\xC3\xA4nga av det meddelandet \xC3\xA4n att st\xC3\xA4nga av programmet."},
+    {IDS_ASK_DELETE, "%d meddelanden kommer att raderas. Vill du forts\xC3\xA4tta?"},
+    {IDS_TIP_ON, "Programmet kommer att p\xC3\xA5minna om meddelanden."},
+    {IDS_TIP_OFF, "Programmet kommer inte att p\xC3\xA5minna om meddelanden."},
+    {IDS_TIP_DUE, "Det finns %d meddelanden att l\xC3\xA4sa."},
+    {IDS_DEFAULT_EXT, "tlv"},
+    // An XDG autostart entry stands in for the Start menu shortcut.
+    {IDS_SHORTCUT_NAME, "Talvo.desktop"},
+    {IDS_FILE_FILTER, "Talvofil|*.tlv|Alla filer (*.*)|*.*||\n "},
+    {IDS_NOT_FOUND, "Det g\xC3\xA5r inte att hitta \"%s\"."},
+    {IDS_HOTKEY_FAILED, "Det snabbkommando som du angav i inst\xC3\xA4llningarna kunde inte anv\xC3\xA4ndas (det \xC3\xA4r "
+                        "f\xC3\xB6rmodligen upptaget av ett annat program)."},
+    {IDS_LOAD_FAILED, "Det gick inte att l\xC3\xA4sa filen \"%s\". Om du v\xC3\xA4ljer att spara eller att st\xC3\xA4nga av "
+                      "programmet kommer filen att skrivas \xC3\xB6ver. F\xC3\xB6r att undvika detta, spara med ett annat "
+                      "namn."},
+    {IDS_README_FAILED, "Det gick inte att \xC3\xB6ppna ReadMe-filen."},
+    {IDS_TIMER_FAILED, "Det gick inte att starta en timer f\xC3\xB6r programmet. Detta inneb\xC3\xA4r att dina meddelanden "
+                       "inte kommer att kontrolleras automatiskt. St\xC3\xA4ng av ett eller flera program och prova igen."},
+    {IDS_NO_MORE_CURRENT, "Det gick inte att hitta mer meddelanden som ska p\xC3\xA5minnas om nu."},
+    {IDS_SAVE_FAILED, "Det uppstod ett fel n\xC3\xA4r filen \"%s\" skulle sparas. Vill du forts\xC3\xA4tta?"},
+    {IDS_SHORTCUT_FAILED, "Det gick inte att skapa en genv\xC3\xA4g i Start-menyn till programmet."},
+    {IDS_ASK_SHORTCUT, "Det kommer att l\xC3\xA4ggas en genv\xC3\xA4g till programmet i en mapp p\xC3\xA5 Startmenyn s\xC3\xA5 "
+                       "att programmet kommer att startas automatiskt. Vill du forts\xC3\xA4tta?\r\n\r\nGenv\xC3\xA4gen som "
+                       "kommer att skapas \xC3\xA4r \"%s\", denna \xC3\xA4r l\xC3\xA4nkad \"%s\"."},
+    {IDS_SHORTCUT_CREATED, "En genv\xC3\xA4g har skapats i Start-menyn. Om du inte vill att programmet ska startas "
+                           "automatiskt, tar du bort genv\xC3\xA4gen."},
+    {IDS_DEFAULT_SOUND, "talvo.wav"},
+    {IDS_SOUND_FILTER, "Ljudfiler|*.wav|Alla filer (*.*)|*.*||\n "},
+    {IDS_SOUND_FAILED, "Det gick inte att spela upp ljudfilen."},
+    {IDS_COLUMN_TIME, "Tid"},
+    {IDS_COLUMN_TEXT, "Meddelande"},
+};
+
+const ImageTemplate kIcons[] = {
+    {IDR_MAINFRAME, "svg", kIconTrayOn},
+    {IDI_TRAY_ON, "svg", kIconTrayOn},
+    {IDI_TRAY_ALARM, "svg", kIconTrayAlarm},
+    {IDI_TRAY_OFF, "svg", kIconTrayOff},
+};
+
+// Image 0 is empty, image 1 the alarm symbol of a due row.
+const ImageTemplate kBitmaps[] = {
+    {IDB_LISTICONS, "svg", kBitmapListIcons},
+};
+
+const ResourceTables kTables = {kDialogs, kMenus, kAccels, kStrings, kIcons, kBitmaps};
+
+} // namespace
+
+const ResourceTables& TalvoResourceTables() { return kTables; }
