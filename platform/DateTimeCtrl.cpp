@@ -45,10 +45,14 @@ BOOL CDateTimeCtrl::SetRange(const CTime* pMinRange, const CTime* pMaxRange)
     QDateTimeEdit* e = Edit(m_hWnd);
     if (!e)
         return FALSE;
-    if (pMinRange)
-        e->setMinimumDateTime(QDateTime::fromSecsSinceEpoch(pMinRange->GetTime()));
-    if (pMaxRange)
-        e->setMaximumDateTime(QDateTime::fromSecsSinceEpoch(pMaxRange->GetTime()));
+    QDateTime min = pMinRange ? QDateTime::fromSecsSinceEpoch(pMinRange->GetTime()) : e->minimumDateTime();
+    QDateTime max = pMaxRange ? QDateTime::fromSecsSinceEpoch(pMaxRange->GetTime()) : e->maximumDateTime();
+    // An editor without date sections cannot leave its day: Qt collapses a
+    // range over midnight. The time picker's range is one day, so its end is
+    // the last second of the first day.
+    if (!(e->displayedSections() & QDateTimeEdit::DateSections_Mask) && max.date() > min.date())
+        max = QDateTime(min.date(), QTime(23, 59, 59));
+    e->setDateTimeRange(min, max);
     return TRUE;
 }
 

@@ -61,6 +61,19 @@ BOOL CDialog::CreateFromTemplate(UINT nIDTemplate, HWND hOwner)
         return FALSE;
     }
     m_nIDTemplate = nIDTemplate;
+    return CreateFromTemplate(t, hOwner);
+}
+
+BOOL CDialog::CreateIndirect(const DialogTemplate& t, CWnd* pParentWnd)
+{
+    if (m_hWnd)
+        return FALSE;
+    m_pParentWnd = pParentWnd;
+    return CreateFromTemplate(&t, pParentWnd && IsWindow(pParentWnd->m_hWnd) ? pParentWnd->m_hWnd : nullptr);
+}
+
+BOOL CDialog::CreateFromTemplate(const DialogTemplate* t, HWND hOwner)
+{
     m_bModalEnded = false;
     m_nModalResult = -1;
     CDialogWidget* dlg = AfxBuildDialog(*t, hOwner ? W(hOwner) : nullptr, this);

@@ -3,6 +3,8 @@
 
 #include "platform/Wnd.h"
 
+struct DialogTemplate;
+
 class CDialog : public CWnd {
 public:
     CDialog();
@@ -11,6 +13,8 @@ public:
 
     // Modeless: builds the window from the template, runs OnInitDialog, returns at once.
     BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
+    // Modeless from a template that is not in the resource tables.
+    BOOL CreateIndirect(const DialogTemplate& t, CWnd* pParentWnd = nullptr);
     // Modal: builds the window, disables the owner, runs a local message loop
     // until EndDialog, and returns its result (IDOK, IDCANCEL, ...; -1 on failure).
     virtual std::intptr_t DoModal();
@@ -36,6 +40,7 @@ protected:
 private:
     // Builds the window from the template with hOwner as owner and runs OnInitDialog.
     BOOL CreateFromTemplate(UINT nIDTemplate, HWND hOwner);
+    BOOL CreateFromTemplate(const DialogTemplate* t, HWND hOwner);
 
     int m_nModalResult = -1;
     bool m_bModalEnded = false;

@@ -4,7 +4,7 @@
 // after it closed (FR_DIALOGTERM).
 
 #include "platform/CString.h"
-#include "platform/Wnd.h"
+#include "platform/Dialog.h"
 
 struct FINDREPLACEA {
     DWORD lStructSize = sizeof(FINDREPLACEA);
@@ -21,7 +21,7 @@ using FINDREPLACE = FINDREPLACEA;
 
 inline constexpr const char* FINDMSGSTRING = "commdlg_FindReplace";
 
-class CFindReplaceDialog : public CWnd {
+class CFindReplaceDialog : public CDialog {
 public:
     CFindReplaceDialog();
     ~CFindReplaceDialog() override;
@@ -41,10 +41,17 @@ public:
     BOOL FindNext() const;
     BOOL IsTerminating() const;
 
+    BOOL OnInitDialog() override;
+    void OnOK() override;      // "Sök nästa"
+    void OnCancel() override;  // "Avbryt", Esc, the close box
+
 protected:
     void PostNcDestroy() override;
 
 private:
+    // Reads the fields into m_fr and tells the owner.
+    void Notify(DWORD flags);
+
     char m_szFindWhat[128] = {};
     char m_szReplaceWith[128] = {};
 };

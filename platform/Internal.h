@@ -36,3 +36,5 @@ void AfxSetWidgetProc(QWidget* w, AfxWidgetProc proc);
 // True while a modal dialog or message box of the program runs; windows
 // report themselves disabled then. (Core.)
 bool AfxInModalState();
+// True while CWinApp::Run's message loop runs. (WinApp.)
+bool AfxMainLoopRunning();

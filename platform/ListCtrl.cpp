@@ -8,6 +8,7 @@
 #include "platform/ImageListData.h"
 #include "platform/Internal.h"
 #include "platform/QtHandles.h"
+#include "platform/TestHooks.h"
 #include "platform/TextCodec.h"
 #include "platform/WndCore.h"
 
@@ -226,7 +227,7 @@ int CListCtrl::InsertColumn(int nCol, LPCSTR lpszColumnHeading, int nFormat, int
     w->setColumnCount(count + 1);
     w->setHeaderLabels(headings);
     for (int i = 0; i <= count; ++i)
-        w->headerItem()->setTextAlignment(i, w->alignments[size_t(i)]);
+        w->headerItem()->setTextAlignment(i, Qt::Alignment(w->alignments[size_t(i)]));
     if (nWidth >= 0)
         w->setColumnWidth(nCol, nWidth);
     return nCol;
@@ -281,7 +282,7 @@ int CListCtrl::InsertItem(int nItem, LPCSTR lpszItem, int nImage)
         it->setText(0, FromAnsi(lpszItem ? lpszItem : ""));
         it->setData(0, kImageRole, nImage);
         for (int c = 0; c < int(w->alignments.size()); ++c)
-            it->setTextAlignment(c, w->alignments[size_t(c)]);
+            it->setTextAlignment(c, Qt::Alignment(w->alignments[size_t(c)]));
         Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
         if (w->Checkboxes()) {
             flags |= Qt::ItemIsUserCheckable;
@@ -510,3 +511,73 @@ int CListCtrl::GetCountPerPage() const
         rowHeight = w->fontMetrics().height() + 4;
     return std::max(1, w->viewport()->height() / rowHeight);
 }
+
+namespace testhooks {
+
+std::vector<ListRow> ListRows(HWND hList)
+{
+    std::vector<ListRow> rows;
+    ListWidget* w = List(hList);
+    if (!w)
+        return rows;
+    for (int row = 0; row < w->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* it = w->topLevelItem(row);
+        ListRow r;
+        for (int col = 0; col < std::max(1, w->columnCount()); ++col)
+            r.texts.push_back(it->text(col).toStdString());
+        r.image = it->data(0, kImageRole).toInt();
+        r.checked = w->Checkboxes() && it->checkState(0) == Qt::Checked;
+        r.selected = it->isSelected();
+        rows.push_back(std::move(r));
+    }
+    return rows;
+}
+
+std::vector<int> ListColumnWidths(HWND hList)
+{
+    std::vector<int> widths;
+    if (ListWidget* w = List(hList))
+        for (int col = 0; col < w->columnCount(); ++col)
+            widths.push_back(w->columnWidth(col));
+    return widths;
+}
+
+void ClickListCheckBox(HWND hList, int nItem)
+{
+    ListWidget* w = List(hList);
+    QTreeWidgetItem* it = w ? w->topLevelItem(nItem) : nullptr;
+    if (!it || !w->Checkboxes())
+        return;
+    // The widget's own toggle: itemChanged reports it as a click would.
+    it->setCheckState(0, it->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
+void ClickListItem(HWND hList, int nItem, bool ctrl, bool shift)
+{
+    ListWidget* w = List(hList);
+    QTreeWidgetItem* it = w ? w->topLevelItem(nItem) : nullptr;
+    if (!it)
+        return;
+    w->setFocus();
+    const QModelIndex index = w->model()->index(nItem, 0);
+    QItemSelectionModel* sel = w->selectionModel();
+    if (shift && sel->currentIndex().isValid()) {
+        const QModelIndex anchor = w->model()->index(sel->currentIndex().row(), 0);
+        QItemSelection range(anchor, index);
+        sel->select(range, (ctrl ? QItemSelectionModel::Select : QItemSelectionModel::ClearAndSelect) |
+                               QItemSelectionModel::Rows);
+        sel->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    } else if (ctrl) {
+        sel->setCurrentIndex(index, QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
+    } else {
+        sel->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+}
+
+void ClickListColumn(HWND hList, int nCol)
+{
+    if (ListWidget* w = List(hList); w && nCol >= 0 && nCol < w->columnCount())
+        emit w->header()->sectionClicked(nCol);
+}
+
+} // namespace testhooks

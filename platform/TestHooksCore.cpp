@@ -209,4 +209,6 @@ void QueueModalDialogAction(void (*action)(HWND hDlg, void* context), void* cont
 
 bool IsForeground(HWND hWnd) { return AfxIsForeground(hWnd); }
 
+UINT IconId(HICON hIcon) { return AfxIconResourceId(hIcon); }
+
 } // namespace testhooks

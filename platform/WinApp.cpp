@@ -94,6 +94,10 @@ CWinApp::~CWinApp()
 
 BOOL CWinApp::InitInstance() { return TRUE; }
 
+namespace {
+bool g_bMainLoopRunning = false;
+} // namespace
+
 int CWinApp::Run()
 {
     // Without a window the program could never be ended by the user.
@@ -101,9 +105,13 @@ int CWinApp::Run()
         Trace("No main window; ending.\n");
         return ExitInstance();
     }
+    g_bMainLoopRunning = true;
     QApplication::exec();
+    g_bMainLoopRunning = false;
     return ExitInstance();
 }
+
+bool AfxMainLoopRunning() { return g_bMainLoopRunning; }
 
 int CWinApp::ExitInstance() { return 0; }
 

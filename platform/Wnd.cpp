@@ -1103,7 +1103,10 @@ BOOL DestroyWindow(HWND hWnd)
         w->hide();
         w->deleteLater();
     }
-    if (isMain)
+    // The message loop ends with the main window; a program that drives the
+    // events itself (the tests) has no loop to end, and Qt would otherwise
+    // end every later loop at once.
+    if (isMain && AfxMainLoopRunning())
         QCoreApplication::exit(0);
     return TRUE;
 }

@@ -1,0 +1,147 @@
+#pragma once
+// The main window: a modeless dialog with the reminder list, the edit panel,
+// the tray icon, the timers and the hotkey. Its member functions are spread
+// over a few files by concern: MainDlg.cpp (start-up, hiding, ending),
+// MainDlgList.cpp (list and panel), MainDlgAlarm.cpp (timers and tray),
+// MainDlgNavigate.cpp (due rows and search), MainDlgFile.cpp (data file),
+// MainDlgOrder.cpp (moving, sorting, deleting), MainDlgQuit.cpp (hotkey and
+// quitting).
+
+#include "model/ReminderData.h"
+#include "platform/Afx.h"
+
+#include <ctime>
+#include <vector>
+
+// Set once at start-up; used by the application's accelerator filter.
+extern HACCEL g_hAccel;
+extern HWND g_hMainWnd;
+// The find dialog's notification ("commdlg_FindReplace").
+extern const UINT g_nFindReplaceMsg;
+
+class CMainDlg : public CDialog {
+public:
+    // Creates the window at once: OnInitDialog runs inside the constructor.
+    explicit CMainDlg(CWnd* pParent = nullptr);
+    ~CMainDlg() override;
+
+    CSpinButtonCtrl m_spinPushTime;
+    CDateTimeCtrl m_ctlTime;
+    CDateTimeCtrl m_ctlDate;
+    CButton m_btnAdd;
+    CListCtrl m_list;
+    CTime m_date;
+    CTime m_time;
+    CString m_strText;
+    BOOL m_bRemind = FALSE;
+    BOOL m_bPush = FALSE;
+    long m_nPushTime = 0;
+    HICON m_hIcon = nullptr;
+    CFindReplaceDialog* m_pFindDlg = nullptr;
+    CImageList m_imageList;
+    CReminderData m_data;
+    bool m_bEditMode = false;
+    int m_nTimeZone = 0;
+    CString m_strFindText;
+    bool m_bFindDown = true;
+    bool m_bFindMatchCase = false;
+
+    // List and edit panel.
+    void UpdateList(int nItem);
+    void OnNew();
+    void ShowSelected();
+    void SelectItem(int nItem);
+    void UpdateItemIcon(int nItem);
+    void SetEditMode(bool bChange);
+    void OnDataChanged();
+    // Stored due times and picker values (the model's conversions).
+    static std::time_t ToPickerTime(std::time_t t);
+    static std::time_t FromPickerTime(std::time_t t);
+
+    // Alarm, timers and tray.
+    void ResetAlarmTimer();
+    void UpdateTrayIcon(int dueCount);
+    BOOL TrayNotify(DWORD dwMessage, HICON hIcon, LPCSTR lpszTip, bool bSetTip);
+    void PlayAlarmSound();
+
+    // Navigation.
+    void GoToCurrent(bool bForward);
+
+    // Data file.
+    void UpdateWindowTitle();
+    void LoadDataFile(bool reportError);
+    bool SaveDataFile(bool askOnError);
+
+    // Settings.
+    void LoadSettings();
+    void SaveSettings();
+
+    // Hotkey and quitting.
+    void RegisterAppHotKey();
+    bool ActivateWindow();
+    bool QuitApplication(bool askUser);
+
+    // Moving and ordering.
+    void MoveSelected(bool up);
+
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    // Handlers (public so that the message map's thunks and tests reach them).
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnSize(UINT nType, int cx, int cy);
+    void OnClose();
+    void OnDestroy();
+    void OnTimer(UINT_PTR nIDEvent);
+    BOOL OnHelpInfo(HELPINFO* pHelpInfo);
+    void OnExit();
+    void OnAddOrChange();
+    void OnListItemChanged(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnListKeyDown(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnToggleChecking();
+    void OnCheckNow();
+    void OnPushForward();
+    void OnNextCurrent();
+    void OnPrevCurrent();
+    void OnEditFind();
+    LRESULT OnFindReplace(WPARAM wParam, LPARAM lParam);
+    void OnFindNext();
+    void OnNewMessage();
+    void OnFileOpen();
+    void OnFileSave();
+    void OnFileSaveAs();
+    void OnMoveUp();
+    void OnMoveDown();
+    void OnSortDescending();
+    void OnSortMarkedFirst();
+    void OnSortByTime();
+    void OnSortAlphabetical();
+    void OnDelete();
+    LRESULT OnHotKey(WPARAM wParam, LPARAM lParam);
+    LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
+    void OnReadMe();
+    void OnAbout();
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void PostNcDestroy() override;
+    BOOL OnInitDialog() override;
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // The list's indexes of the selected rows, ascending.
+    std::vector<int> SelectedRows() const;
+    // Runs the sort with the menu's two options.
+    void SortList(bool byTime);
+    // Whether menu command nID carries its check mark.
+    bool IsMenuChecked(UINT nID) const;
+    // Whether a hidden window could be brought back from the tray.
+    bool CanHideToTray() const;
+
+    // Set while UpdateList writes rows: its own check marks are not clicks.
+    bool m_bFillingList = false;
+
+    static bool s_bTrayIconAdded;
+    static bool s_bBlinkOn;
+};

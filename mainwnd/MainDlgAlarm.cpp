@@ -1,0 +1,189 @@
+// The alarm: timer 1 checks the list, timer 2 blinks the tray icon, timer 3
+// saves a minute after the last edit; the tray icon and its clicks.
+
+#include "mainwnd/MainDlg.h"
+
+#include "res/resource.h"
+#include "support/ShellHelpers.h"
+
+bool CMainDlg::s_bTrayIconAdded = false;
+bool CMainDlg::s_bBlinkOn = true;
+
+namespace {
+
+constexpr UINT kTrayMessage = WM_APP + 100;
+
+} // namespace
+
+void CMainDlg::ResetAlarmTimer()
+{
+    KillTimer(1);
+    KillTimer(2);
+    CMenu* menu = GetMenu();
+    if (!m_data.m_bDoAlarm) {
+        if (menu)
+            menu->CheckMenuItem(ID_OPTIONS_CHECKING, MF_UNCHECKED);
+        UpdateTrayIcon(0);
+        return;
+    }
+    if (menu)
+        menu->CheckMenuItem(ID_OPTIONS_CHECKING, MF_CHECKED);
+
+    CReminderList& list = m_data.m_reminderList;
+    std::int32_t s = list.SecondsToNextAlarm();
+    if (m_data.m_bDoRemind && (s == 0 || m_data.m_nRemindTime < s) && list.RefreshDueList() > 0)
+        s = m_data.m_nRemindTime;
+
+    if (s != 0) {
+        UINT ms = UINT(s) * 1000u;
+        if (ms / 1000u != UINT(s)) {
+            Trace("Warning! To much time (%d), set next alarm to 300 seconds.\n", s);
+            ms = 300000;
+        }
+        if (!SetTimer(1, ms)) {
+            CString text;
+            text.LoadString(IDS_TIMER_FAILED);
+            MessageBox(text, nullptr, MB_ICONEXCLAMATION);
+            if (menu)
+                menu->CheckMenuItem(ID_OPTIONS_CHECKING, MF_UNCHECKED);
+            m_data.m_bDoAlarm = false;
+        }
+    } else {
+        Trace("No alarm timer is running\n");
+    }
+
+    const int n = list.RefreshDueList();
+    UpdateTrayIcon(n);
+    if (m_data.m_bBlinkOnAlarm && n > 0)
+        SetTimer(2, 500);
+}
+
+void CMainDlg::OnTimer(UINT_PTR nIDEvent)
+{
+    const bool fromSystem = GetCurrentMessage()->message == WM_TIMER && GetCurrentMessage()->hwnd == m_hWnd;
+    switch (nIDEvent) {
+    case 1: {
+        CReminderList& list = m_data.m_reminderList;
+        const int n = list.RefreshDueList();
+        for (std::int32_t i : list.m_dueIndices)
+            m_list.SetItemImage(i, 1);
+        if (n > 0) {
+            UpdateTrayIcon(n);
+            PlayAlarmSound();
+            Trace("ALARM!\n");
+            if (!IsWindowVisible()) {
+                Trace("Window isn't visible, restore, and select first alarm\n");
+                ShowWindow(SW_RESTORE);
+                SelectItem(-1);
+                GoToCurrent(true);
+            }
+            ActivateWindow();
+        } else {
+            UpdateTrayIcon(0);
+        }
+        ResetAlarmTimer();
+        break;
+    }
+    case 2:
+        s_bBlinkOn = !s_bBlinkOn;
+        TrayNotify(NIM_MODIFY, AfxGetApp()->LoadIcon(s_bBlinkOn ? IDI_TRAY_ALARM : IDI_TRAY_ON), "", false);
+        break;
+    case 3: {
+        const bool saved = SaveDataFile(false);
+        Trace("Autosave! Result: %d\n", int(saved));
+        KillTimer(3);
+        break;
+    }
+    default:
+        break;
+    }
+    if (fromSystem)
+        CDialog::OnTimer(nIDEvent);
+}
+
+void CMainDlg::UpdateTrayIcon(int dueCount)
+{
+    UINT icon = IDI_TRAY_OFF;
+    CString tip;
+    if (!m_data.m_bDoAlarm) {
+        tip.LoadString(IDS_TIP_OFF);
+    } else if (dueCount == 0) {
+        icon = IDI_TRAY_ON;
+        tip.LoadString(IDS_TIP_ON);
+    } else {
+        icon = IDI_TRAY_ALARM;
+        CString format;
+        format.LoadString(IDS_TIP_DUE);
+        tip.Format(format, dueCount);
+    }
+    DWORD message = NIM_MODIFY;
+    if (!s_bTrayIconAdded) {
+        message = NIM_ADD;
+        s_bTrayIconAdded = true;
+    }
+    TrayNotify(message, AfxGetApp()->LoadIcon(icon), tip, true);
+}
+
+BOOL CMainDlg::TrayNotify(DWORD dwMessage, HICON hIcon, LPCSTR lpszTip, bool bSetTip)
+{
+    NOTIFYICONDATA nid;
+    nid.cbSize = 88;
+    nid.hWnd = m_hWnd;
+    nid.uID = 0;
+    nid.uFlags = bSetTip ? NIF_MESSAGE | NIF_ICON | NIF_TIP : NIF_MESSAGE | NIF_ICON;
+    nid.uCallbackMessage = kTrayMessage;
+    nid.hIcon = hIcon;
+    lstrcpynA(nid.szTip, lpszTip ? lpszTip : "", int(sizeof nid.szTip));
+    const BOOL result = Shell_NotifyIconA(dwMessage, &nid);
+    if (hIcon)
+        DestroyIcon(hIcon);
+    return result;
+}
+
+LRESULT CMainDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == kTrayMessage) {
+        switch (UINT(lParam)) {
+        case WM_LBUTTONDOWN:
+            Trace("Left button on tray icon.\n");
+            ShowWindow(SW_RESTORE);
+            ActivateWindow();
+            break;
+        case WM_RBUTTONDOWN:
+            Trace("Right button on tray icon.\n");
+            OnToggleChecking();
+            break;
+        default:
+            break;
+        }
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
+}
+
+void CMainDlg::PlayAlarmSound()
+{
+    if (!m_data.m_bPlaySound) {
+        Trace("User doesn't want any sound.\n");
+        return;
+    }
+    CString path = m_data.m_strSoundFileAlarm;
+    if (path.Find('/') < 0)
+        path = GetProgramPath(true) + path;
+    Trace("Start playing sound, file %s\n", path.GetString());
+    const BOOL result = PlaySoundA(path, nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+    Trace("Play sound result: %d\n", result);
+}
+
+void CMainDlg::OnToggleChecking()
+{
+    m_data.m_bDoAlarm = !m_data.m_bDoAlarm;
+    OnTimer(1);
+}
+
+void CMainDlg::OnCheckNow() { OnTimer(1); }
+
+void CMainDlg::OnPushForward()
+{
+    m_data.m_reminderList.PushTimesForward();
+    UpdateList(-1);
+}

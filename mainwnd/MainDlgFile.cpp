@@ -1,0 +1,88 @@
+// The one data file: the title, loading, saving, Open, Save and Save As.
+
+#include "mainwnd/MainDlg.h"
+
+#include "platform/CommonDialogs.h"
+#include "res/resource.h"
+#include "support/ShellHelpers.h"
+
+void CMainDlg::UpdateWindowTitle()
+{
+    CString title;
+    title.LoadString(AFX_IDS_APP_TITLE);
+    SetWindowText(title + " - " + GetFileNamePart(m_data.m_reminderList.GetFileName()));
+}
+
+void CMainDlg::LoadDataFile(bool reportError)
+{
+    CReminderList& list = m_data.m_reminderList;
+    const bool loaded = list.Load();
+    Trace(loaded ? "No problems when reading file.\n" : "Couldn't read file.\n");
+    if (!loaded && reportError) {
+        CString format, text;
+        format.LoadString(IDS_LOAD_FAILED);
+        text.Format(format, list.GetFileName());
+        MessageBox(text, nullptr, MB_OK | MB_ICONSTOP);
+    }
+    UpdateList(-1);
+    OnNew();
+    ResetAlarmTimer();
+    UpdateWindowTitle();
+    KillTimer(3);
+}
+
+bool CMainDlg::SaveDataFile(bool askOnError)
+{
+    UpdateWindowTitle();
+    CReminderList& list = m_data.m_reminderList;
+    if (list.Save()) {
+        Trace("File saved.\n");
+        return true;
+    }
+    if (!askOnError)
+        return false;
+    CString format, text;
+    format.LoadString(IDS_SAVE_FAILED);
+    text.Format(format, list.GetFileName());
+    if (MessageBox(text, nullptr, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES) {
+        Trace("Couldn't save file, but user doesn't care.\n");
+        return true;
+    }
+    Trace("Couldn't save file.\n");
+    return false;
+}
+
+void CMainDlg::OnFileOpen()
+{
+    Trace("Show opendialog\n");
+    CString filter;
+    filter.LoadString(IDS_FILE_FILTER);
+    const CString current = m_data.m_reminderList.GetFileName();
+    CString path;
+    if (!ShowFileDialog(path, true, m_hWnd, current, current, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, filter,
+                        nullptr, nullptr, nullptr, 260))
+        return;
+    m_data.m_reminderList.SetFileName(path);
+    LoadDataFile(true);
+}
+
+void CMainDlg::OnFileSave()
+{
+    Trace("Save file!\n");
+    SaveDataFile(true);
+}
+
+void CMainDlg::OnFileSaveAs()
+{
+    Trace("Show savedialog\n");
+    CString filter, ext;
+    filter.LoadString(IDS_FILE_FILTER);
+    ext.LoadString(IDS_DEFAULT_EXT);
+    const CString current = m_data.m_reminderList.GetFileName();
+    CString path;
+    if (!ShowFileDialog(path, false, m_hWnd, current, current, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, filter, ext,
+                        nullptr, nullptr, 260))
+        return;
+    m_data.m_reminderList.SetFileName(path);
+    SaveDataFile(true);
+}

@@ -1,0 +1,215 @@
+// The reminder list view and the edit panel below it.
+
+#include "mainwnd/MainDlg.h"
+
+#include "model/Clock.h"
+#include "model/PickerTime.h"
+#include "res/resource.h"
+#include "support/ShellHelpers.h"
+
+namespace {
+
+// " (+D hh:mm:ss)" for a push interval in seconds.
+CString PushSuffix(long p)
+{
+    auto two = [](long v) {
+        CString s;
+        s.Format(v < 10 ? "0%ld" : "%ld", v);
+        return s;
+    };
+    CString days;
+    days.Format("%ld ", p / 86400);
+    return " (+" + days + two(p / 3600 % 24) + ":" + two(p / 60 % 60) + ":" + two(p % 60) + ")";
+}
+
+} // namespace
+
+std::time_t CMainDlg::ToPickerTime(std::time_t t) { return ::ToPickerTime(t); }
+
+std::time_t CMainDlg::FromPickerTime(std::time_t t) { return ::FromPickerTime(t); }
+
+void CMainDlg::UpdateList(int nItem)
+{
+    const CReminderList& list = m_data.m_reminderList;
+    if (list.GetCount() == 0) {
+        m_list.DeleteAllItems();
+        return;
+    }
+    m_bFillingList = true;
+    int first = nItem;
+    int last = nItem;
+    if (nItem == -1) {
+        Trace("Update everything in list\n");
+        m_list.SetRedraw(FALSE);
+        m_list.DeleteAllItems();
+        first = 0;
+        last = list.GetCount() - 1;
+    } else {
+        Trace("Update item: %d\n", nItem);
+        if (nItem < 0 || nItem >= list.GetCount()) {
+            m_bFillingList = false;
+            return;
+        }
+    }
+
+    for (int i = first; i <= last; ++i) {
+        if (nItem == -1 || i == m_list.GetItemCount())
+            m_list.InsertItem(i, "", 0);
+        const CReminder& r = list.GetAt(i);
+        CString text, date, time;
+        SYSTEMTIME st{};
+        if (CTime(std::time_t(r.m_nTime) + m_nTimeZone).GetAsSystemTime(st)) {
+            FormatDateText(date, LOCALE_NOUSEROVERRIDE, nullptr, &st);
+            FormatTimeText(time, LOCALE_NOUSEROVERRIDE, nullptr, &st);
+        }
+        text = date + " " + time;
+        if (m_data.m_bViewPushTime && r.m_bPush)
+            text += PushSuffix(r.m_nPushTime);
+        m_list.SetItemText(i, 0, text);
+        m_list.SetItemText(i, 1, r.m_strText.c_str());
+        m_list.SetCheck(i, r.m_bRemind);
+        UpdateItemIcon(i);
+    }
+    m_bFillingList = false;
+
+    m_list.SetColumnWidth(0, LVSCW_AUTOSIZE);
+    m_list.SetColumnWidth(1, LVSCW_AUTOSIZE);
+    if (nItem == -1) {
+        m_list.SetRedraw(TRUE);
+        SetEditMode(false);
+    } else {
+        m_list.EnsureVisible(nItem, FALSE);
+    }
+}
+
+void CMainDlg::OnAddOrChange()
+{
+    UpdateData(TRUE);
+    if (m_strText.IsEmpty())
+        return;
+    CReminderList& list = m_data.m_reminderList;
+    const std::int32_t time = ::FromPickerTime(m_date.GetTime() + m_time.GetTime());
+    const int sel = m_list.GetNextItem(-1, LVNI_SELECTED);
+    if (m_bEditMode && sel != -1) {
+        Trace("Change date: %ld Change time: %ld\n", long(m_date.GetTime()), long(m_time.GetTime()));
+        list.Set(sel, m_strText, time, m_bRemind != FALSE, std::int32_t(m_nPushTime), m_bPush != FALSE);
+        UpdateData(FALSE);
+        UpdateList(sel);
+        if (sel == list.GetCount() - 1) {
+            OnNew();
+        } else {
+            SelectItem(sel + 1);
+            ShowSelected();
+        }
+    } else {
+        Trace("Add date: %ld Add time: %ld\n", long(m_date.GetTime()), long(m_time.GetTime()));
+        list.Add(m_strText, time, m_bRemind != FALSE, std::int32_t(m_nPushTime), m_bPush != FALSE);
+        UpdateList(list.GetCount() - 1);
+        OnNew();
+    }
+    OnDataChanged();
+}
+
+void CMainDlg::OnNew()
+{
+    Trace("_timezone: %ld daylight: %d\n", LocalZoneOffset(), LocalDaylight());
+    SelectItem(-1);
+    const CReminderList& list = m_data.m_reminderList;
+    m_strText = list.m_strDefaultText.c_str();
+    SetEditMode(false);
+    const std::time_t t = ToPickerTime(ClockNow() + list.m_nDefaultTimeAdd - LocalZoneOffset());
+    // The floor keeps the time of day in 0..86399 for dates before 1970 too.
+    std::time_t day = t % 86400;
+    if (day < 0)
+        day += 86400;
+    m_time = day + 86400;
+    m_date = t - m_time.GetTime();
+    m_bRemind = list.m_bDefaultRemind;
+    m_bPush = list.m_bDefaultPush;
+    m_nPushTime = list.m_nDefaultPushTime;
+    if (CWnd* edit = GetDlgItem(IDC_TEXT))
+        edit->SetFocus();
+    UpdateData(FALSE);
+}
+
+void CMainDlg::ShowSelected()
+{
+    const int sel = m_list.GetNextItem(-1, LVNI_SELECTED);
+    if (sel == -1 || sel >= m_data.m_reminderList.GetCount()) {
+        OnNew();
+        return;
+    }
+    UpdateData(TRUE);
+    const CReminder& r = m_data.m_reminderList.GetAt(sel);
+    m_strText = r.m_strText.c_str();
+    m_bRemind = r.m_bRemind;
+    std::time_t day = ToPickerTime(r.m_nTime) % 86400;
+    if (day < 0)
+        day += 86400;
+    m_time = day + 86400;
+    m_date = ToPickerTime(r.m_nTime - m_time.GetTime());
+    m_nPushTime = r.m_nPushTime;
+    m_bPush = r.m_bPush;
+    UpdateData(FALSE);
+    SetEditMode(true);
+}
+
+void CMainDlg::OnListItemChanged(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    const auto* nm = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
+    *pResult = 0;
+    if (!(nm->uChanged & LVIF_STATE))
+        return;
+    if ((nm->uNewState & LVIS_SELECTED) && !(nm->uOldState & LVIS_SELECTED))
+        ShowSelected();
+    const UINT now = nm->uNewState & LVIS_STATEIMAGEMASK;
+    const UINT old = nm->uOldState & LVIS_STATEIMAGEMASK;
+    const bool toggled = (now == 0x2000 && old == 0x1000) || (now == 0x1000 && old == 0x2000);
+    const int row = nm->iItem;
+    if (!toggled || m_bFillingList || row < 0 || row >= m_data.m_reminderList.GetCount())
+        return;
+    const bool checked = m_list.GetCheck(row) != FALSE;
+    m_data.m_reminderList.GetAt(row).m_bRemind = checked;
+    if (m_bEditMode && row == m_list.GetSelectionMark())
+        CheckDlgButton(IDC_REMIND, checked ? BST_CHECKED : BST_UNCHECKED);
+    UpdateItemIcon(row);
+    OnDataChanged();
+}
+
+void CMainDlg::OnListKeyDown(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    if (reinterpret_cast<const NMLVKEYDOWN*>(pNMHDR)->wVKey == VK_DELETE)
+        OnDelete();
+    *pResult = 0;
+}
+
+void CMainDlg::SelectItem(int nItem)
+{
+    m_list.SetItemState(-1, 0, LVIS_SELECTED);
+    m_list.SetSelectionMark(nItem);
+    if (nItem >= 0 && nItem < m_list.GetItemCount()) {
+        m_list.SetItemState(nItem, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        m_list.EnsureVisible(nItem, TRUE);
+    }
+}
+
+void CMainDlg::UpdateItemIcon(int nItem)
+{
+    m_list.SetItemImage(nItem, m_data.m_reminderList.IsDue(nItem) ? 1 : 0);
+}
+
+void CMainDlg::SetEditMode(bool bChange)
+{
+    CString text;
+    text.LoadString(bChange ? IDS_CHANGE : IDS_ADD);
+    m_btnAdd.SetWindowText(text);
+    m_bEditMode = bChange;
+}
+
+void CMainDlg::OnDataChanged()
+{
+    Trace("Data changed\n");
+    OnTimer(1);
+    if (m_data.m_bAutoSave)
+        SetTimer(3, 60000);
+}

@@ -1,0 +1,17 @@
+#pragma once
+// The application object: creates the main window and runs the message loop.
+
+#include "platform/Afx.h"
+
+class CReminderApp : public CWinApp {
+public:
+    CReminderApp();
+    ~CReminderApp() override;
+
+    BOOL InitInstance() override;
+    // Lets the menu's shortcut keys work while the focus is in a control.
+    BOOL ProcessMessageFilter(int code, LPMSG lpMsg) override;
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};

@@ -1,0 +1,137 @@
+// Start-up: which data file is opened, whether the window shows, the hotkey.
+
+#include "MainWndFixture.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+// Removes the program folder's talvo.tlv whatever the test's outcome.
+struct ProgramFolderFile {
+    std::string path = ProgramFolder() + "talvo.tlv";
+    ~ProgramFolderFile() { std::filesystem::remove(path); }
+};
+
+} // namespace
+
+TEST_F(MainWndTest, CommandLineWinsOverLastFile)
+{
+    const std::string a = m_root + "/a.tlv", b = m_root + "/b.tlv";
+    WriteTlv(a, {{"från LastFile", kNow + 3600}});
+    WriteTlv(b, {{"från kommandoraden", kNow + 3600}});
+    SetSettingText("LastFile", a);
+    Create(b);
+    EXPECT_EQ(Texts(), std::vector<std::string>{"från kommandoraden"});
+    EXPECT_EQ(testhooks::WindowText(Wnd()), "Talvo - b.tlv");
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(IsWindowVisible(Wnd()));
+}
+
+TEST_F(MainWndTest, QuotedCommandLineIsUsedVerbatimAndFailsToLoad)
+{
+    const std::string b = m_root + "/b.tlv";
+    WriteTlv(b, {{"x", kNow + 3600}});
+    Create("\"" + b + "\"");
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, Format(60302, "\"" + b + "\""));
+    EXPECT_EQ(Boxes()[0].type, MB_OK | MB_ICONSTOP);
+    EXPECT_EQ(Boxes()[0].caption, "Talvo");
+    EXPECT_EQ(Boxes()[0].owner, Wnd());
+    EXPECT_TRUE(Rows().empty());
+}
+
+TEST_F(MainWndTest, LastFileIsOpenedAndAMissingOneReported)
+{
+    const std::string a = m_root + "/a.tlv";
+    WriteTlv(a, {{"från LastFile", kNow + 3600}});
+    SetSettingText("LastFile", a);
+    Create();
+    EXPECT_EQ(Texts(), std::vector<std::string>{"från LastFile"});
+    EXPECT_TRUE(Boxes().empty());
+    Destroy();
+
+    SetSettingText("LastFile", m_root + "/borta.tlv");
+    Create();
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, Format(60302, m_root + "/borta.tlv"));
+    EXPECT_EQ(testhooks::WindowText(Wnd()), "Talvo - borta.tlv");
+}
+
+TEST_F(MainWndTest, ProgramFolderFileIsPreferredToTheDefaultFolderAndNotReported)
+{
+    ProgramFolderFile file;
+    WriteTlv(file.path, {{"bredvid programmet", kNow + 3600}});
+    Create();
+    EXPECT_EQ(Texts(), std::vector<std::string>{"bredvid programmet"});
+    EXPECT_EQ(std::string(m_pDlg->m_data.m_reminderList.GetFileName()), file.path);
+    EXPECT_FALSE(Exists(m_root + "/data/Talvo"));
+    Destroy();
+
+    std::ofstream(file.path) << "inte en lista\n";
+    Create();
+    EXPECT_TRUE(Boxes().empty());  // a default file is never reported
+    EXPECT_TRUE(Rows().empty());
+}
+
+TEST_F(MainWndTest, FirstStartUsesTheCreatedDefaultFolderSilently)
+{
+    Create();
+    EXPECT_TRUE(std::filesystem::is_directory(m_root + "/data/Talvo"));
+    EXPECT_EQ(std::string(m_pDlg->m_data.m_reminderList.GetFileName()), m_root + "/data/Talvo/talvo.tlv");
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_EQ(testhooks::WindowText(Wnd()), "Talvo - talvo.tlv");
+    EXPECT_TRUE(IsWindowVisible(Wnd()));
+    const auto tray = testhooks::Tray();
+    EXPECT_TRUE(tray.present);
+    EXPECT_EQ(tray.iconId, 138u);
+    EXPECT_EQ(tray.tip, AfxFindString(60100));
+    EXPECT_EQ(tray.callbackMessage, 32868u);
+    Destroy();
+
+    std::ofstream(m_root + "/data/Talvo/talvo.tlv") << "skräp\n";
+    Create();
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(MainWndTest, StartMinimizedShowsTheWindowOnlyWhenSomethingIsDue)
+{
+    const std::string f = m_root + "/f.tlv";
+    SetSetting("StartMinimized", 1);
+    WriteTlv(f, {{"sen", kNow + 3600}});
+    Create(f);
+    EXPECT_FALSE(IsWindowVisible(Wnd()));
+    EXPECT_TRUE(testhooks::Tray().present);
+    Destroy();
+
+    WriteTlv(f, {{"sen", kNow + 3600}, {"nu", kNow}});
+    Create(f);
+    EXPECT_TRUE(IsWindowVisible(Wnd()));
+}
+
+TEST_F(MainWndTest, StoredHotKeyIsRegisteredAndNoneWithKeyZero)
+{
+    SetSetting("HotKey", VK_F12);
+    SetSetting("HotModifier", 1 | 4);  // Shift + Alt
+    Create();
+    const auto keys = testhooks::RegisteredHotKeys();
+    const bool registered = keys.size() == 1 && keys[0].hWnd == Wnd() && keys[0].id == 1 &&
+                            keys[0].modifiers == (MOD_SHIFT | MOD_ALT) && keys[0].vk == VK_F12;
+    if (registered) {
+        EXPECT_TRUE(Boxes().empty());
+    } else {
+        // No grab possible here: the program's own message instead.
+        ASSERT_EQ(Boxes().size(), 1u);
+        EXPECT_EQ(Boxes()[0].text, AfxFindString(60301));
+        EXPECT_EQ(Boxes()[0].type & MB_ICONMASK, MB_ICONEXCLAMATION);
+    }
+    Destroy();
+    EXPECT_TRUE(testhooks::RegisteredHotKeys().empty());
+
+    SetSetting("HotKey", 0);
+    SetSetting("HotModifier", 5);
+    Create();
+    EXPECT_TRUE(testhooks::RegisteredHotKeys().empty());
+    EXPECT_TRUE(Boxes().empty());
+}
