@@ -6,6 +6,7 @@
 #include "model/PickerTime.h"
 #include "platform/FileSystem.h"
 #include "res/resource.h"
+#include "settings/SettingsDlg.h"
 #include "settings/SettingsStore.h"
 #include "support/ShellHelpers.h"
 
@@ -52,6 +53,7 @@ BEGIN_MESSAGE_MAP(CMainDlg, CDialog)
     ON_COMMAND(ID_EDIT_DELETE, OnDelete)
     ON_MESSAGE(WM_HOTKEY, OnHotKey)
     ON_MESSAGE(WM_QUERYENDSESSION, OnQueryEndSession)
+    ON_COMMAND(ID_OPTIONS_SETTINGS, OnSettings)
     ON_COMMAND(ID_HELP_README, OnReadMe)
     ON_WM_HELPINFO()
 END_MESSAGE_MAP()
@@ -256,6 +258,22 @@ void CMainDlg::OnReadMe()
 }
 
 void CMainDlg::OnAbout() {}
+
+void CMainDlg::OnSettings()
+{
+    CSettingsDlg dlg;
+    dlg.m_pData = &m_data;
+    const bool viewPushTime = m_data.m_bViewPushTime;
+    if (dlg.DoModal() != IDOK)
+        return;
+    Trace("User pressed OK.\n");
+    if (m_data.m_bViewPushTime != viewPushTime)
+        UpdateList(-1);
+    ResetAlarmTimer();
+    RegisterAppHotKey();
+    if (!m_data.m_bAutoSave)
+        KillTimer(3);
+}
 
 void CMainDlg::LoadSettings() { ::LoadSettings(m_data); }
 

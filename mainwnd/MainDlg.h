@@ -121,6 +121,7 @@ public:
     LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
     void OnReadMe();
     void OnAbout();
+    void OnSettings();
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -88,10 +88,12 @@ QPoint ClientOrigin(const QWidget* w) { return w->contentsRect().topLeft(); }
 
 QWidget* FocusWidget()
 {
+    // While a modal window runs, the keyboard is its, even before the window
+    // manager has made it the active one.
+    if (QWidget* m = AfxTopModalWindow(); m && m->focusWidget())
+        return m->focusWidget();
     if (QWidget* f = QApplication::focusWidget())
         return f;
-    if (QWidget* m = AfxTopModalWindow())
-        return m->focusWidget();
     if (QWidget* a = QApplication::activeWindow())
         return a->focusWidget();
     if (g_lastForeground)

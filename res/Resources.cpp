@@ -31,9 +31,50 @@ const DialogItemTemplate kMainItems[] = {
     {IDC_ADD, "Button", "&L\xC3\xA4gg till", kTab | BS_DEFPUSHBUTTON, 255, 180, 50, 14},
 };
 
+// The settings dialog, 239 x 209 dialog units: options on the left with OK
+// and Cancel at the top right, the sound and the hotkey below, the default
+// message in its group box at the bottom; in tab order.
+constexpr DWORD kSpin = kChild | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
+constexpr DWORD kNumber = kTab | WS_BORDER | ES_NUMBER | ES_AUTOHSCROLL;
+const DialogItemTemplate kSettingsItems[] = {
+    {IDC_DOALARM, "Button", "&Kontrollera meddelanden", kTab | BS_AUTOCHECKBOX, 7, 7, 160, 10},
+    {IDC_DOREMIND, "Button", "&Upprepa p\xC3\xA5minnelse efter:", kTab | BS_AUTOCHECKBOX, 7, 21, 98, 10},
+    {IDC_REMINDTIME, "Edit", "", kNumber, 106, 19, 44, 14},
+    {IDC_SPIN_REMINDTIME, "msctls_updown32", "", kSpin, 140, 19, 10, 14},
+    {IDC_STATIC, "Static", "sekunder.", kChild | SS_LEFT, 153, 21, 30, 8},
+    {IDC_STARTMINIMIZED, "Button", "Starta &minimerad", kTab | BS_AUTOCHECKBOX, 7, 36, 140, 10},
+    {IDC_PUSHONMINIMIZE, "Button", "K&nuffa fram tider vid minimering", kTab | BS_AUTOCHECKBOX, 7, 48, 140, 10},
+    {IDC_VIEWPUSHTIME, "Button", "&Visa \"knufftid\" i listan", kTab | BS_AUTOCHECKBOX, 7, 60, 140, 10},
+    {IDC_BLINKONALARM, "Button", "&Blinka med ikon vid p\xC3\xA5minnelse", kTab | BS_AUTOCHECKBOX, 7, 72, 140, 10},
+    {IDC_AUTOSAVE, "Button", "Spara &\xC3\xA4ndringar automatiskt", kTab | BS_AUTOCHECKBOX, 7, 84, 140, 10},
+    {IDOK, "Button", "OK", kTab | BS_DEFPUSHBUTTON, 185, 7, 47, 14},
+    {IDCANCEL, "Button", "Avbryt", kTab | BS_PUSHBUTTON, 185, 24, 47, 14},
+    {IDC_AUTOSTART, "Button", "Sta&rta automatiskt...", kTab | BS_PUSHBUTTON, 152, 81, 80, 14},
+    {IDC_PLAYSOUND, "Button", "Spela upp &ljudfil:", kTab | BS_AUTOCHECKBOX, 7, 102, 74, 10},
+    {IDC_SOUNDFILE, "Edit", "", kTab | WS_BORDER | ES_AUTOHSCROLL, 83, 100, 149, 14},
+    {IDC_TESTSOUND, "Button", "T&esta", kTab | BS_PUSHBUTTON, 132, 117, 47, 14},
+    {IDC_BROWSESOUND, "Button", "Bl\xC3\xA4" "ddra...", kTab | BS_PUSHBUTTON, 185, 117, 47, 14},
+    {IDC_STATIC, "Static", "&Snabbkommando: ", kChild | SS_LEFT, 7, 138, 62, 8},
+    {IDC_HOTKEY, "msctls_hotkey32", "", kTab | WS_BORDER, 70, 136, 84, 14},
+    {IDC_WINDOWSKEY, "Button", "+ &Windowstangenten", kTab | BS_AUTOCHECKBOX, 157, 138, 75, 10},
+    {IDC_STATIC, "Button", "St&andardmeddelande", kChild | BS_GROUPBOX, 7, 154, 225, 48},
+    {IDC_STATIC, "Static", "&Text:", kChild | SS_LEFT, 14, 167, 22, 8},
+    {IDC_DEFAULTTEXT, "Edit", "", kTab | WS_BORDER | ES_AUTOHSCROLL, 37, 165, 88, 14},
+    {IDC_STATIC, "Static", "T&idstill\xC3\xA4gg (sek):", kChild | SS_LEFT, 130, 167, 62, 8},
+    {IDC_DEFAULTTIMEADD, "Edit", "", kNumber, 193, 165, 32, 14},
+    {IDC_SPIN_DEFAULTTIMEADD, "msctls_updown32", "", kSpin, 215, 165, 10, 14},
+    {IDC_DEFAULTPUSH, "Button", "Knu&ffa", kTab | BS_AUTOCHECKBOX, 14, 185, 36, 10},
+    {IDC_DEFAULTPUSHTIME, "Edit", "", kNumber, 51, 183, 48, 14},
+    {IDC_SPIN_DEFAULTPUSHTIME, "msctls_updown32", "", kSpin, 89, 183, 10, 14},
+    {IDC_STATIC, "Static", "sek.", kChild | SS_LEFT, 102, 185, 16, 8},
+    {IDC_DEFAULTREMIND, "Button", "&P\xC3\xA5minn om meddelandet", kTab | BS_AUTOCHECKBOX, 122, 185, 104, 10},
+};
+
 const DialogTemplate kDialogs[] = {
     {IDD_TALVO_DIALOG, "Talvo", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_EX_APPWINDOW, IDR_MENU,
      "MS Sans Serif", 8, 320, 207, kMainItems},
+    {IDD_SETTINGS, "Inst\xC3\xA4llningar", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 0, "MS Sans Serif", 8,
+     239, 209, kSettingsItems},
 };
 
 const MenuItemTemplate kFile[] = {

@@ -1,0 +1,66 @@
+// What the desktop may do to the program: take the tray away, put the
+// machine to sleep, set the clock.
+
+#include "MainWndFixture.h"
+
+TEST_F(MainWndTest, WithoutATrayTheWindowIconifiesInsteadOfHiding)
+{
+    testhooks::SetTrayAvailable(0);
+    const std::string f = m_root + "/f.tlv";
+    SetSetting("StartMinimized", 1);
+    WriteTlv(f, {{"senare", kNow + 3600, true, 3600, true}});
+    Create(f);
+    // Nothing due: it starts iconified, never lost.
+    EXPECT_TRUE(IsWindowVisible(Wnd()));
+    EXPECT_TRUE(m_pDlg->IsIconic());
+
+    ShowWindow(Wnd(), SW_RESTORE);
+    testhooks::ProcessEvents();
+    ASSERT_FALSE(m_pDlg->IsIconic());
+    SetNow(kNow + 3600);
+    Key(VK_ESCAPE);
+    EXPECT_TRUE(IsWindowVisible(Wnd()));
+    EXPECT_TRUE(m_pDlg->IsIconic());
+    // The push on minimise still ran.
+    EXPECT_EQ(std::to_string(m_pDlg->m_data.m_reminderList.GetAt(0).m_nTime), Stored(kNow + 7200));
+
+    // A tray that shows up later is used from then on.
+    testhooks::SetTrayAvailable(1);
+    ShowWindow(Wnd(), SW_RESTORE);
+    testhooks::ProcessEvents();
+    Key(VK_ESCAPE);
+    EXPECT_FALSE(IsWindowVisible(Wnd()));
+}
+
+TEST_F(MainWndTest, AnAlarmDueDuringSuspendRingsOnWakingAndAClockChangeChecksAtOnce)
+{
+    const std::string f = m_root + "/f.tlv";
+    SetSetting("StartMinimized", 1);
+    WriteTlv(f, {{"under natten", kNow + 3600}});
+    Create(f);
+    UINT period = 0;
+    ASSERT_TRUE(Armed(1, &period));
+    EXPECT_EQ(period, 3600000u);
+
+    // Two hours asleep: the deadline passed while suspended.
+    SetNow(kNow + 7200);
+    testhooks::SimulateSuspend(7200ull * 1000);
+    testhooks::ProcessEvents();
+    EXPECT_EQ(testhooks::SoundsPlayed().size(), 1u);
+    EXPECT_TRUE(IsWindowVisible(Wnd()));
+    EXPECT_EQ(Selected(), std::vector<int>{0});
+    Destroy();
+
+    // Setting the clock forward past a due time raises it at once.
+    testhooks::ClearSounds();
+    SetNow(kNow);
+    WriteTlv(f, {{"i morgon", kNow + 86400}});
+    Create(f);
+    ASSERT_TRUE(Armed(1, &period));
+    EXPECT_EQ(period, 86400000u);
+    SetNow(kNow + 86400);
+    testhooks::SimulateClockChange();
+    testhooks::ProcessEvents();
+    EXPECT_EQ(testhooks::SoundsPlayed().size(), 1u);
+    EXPECT_EQ(testhooks::Tray().iconId, 139u);
+}

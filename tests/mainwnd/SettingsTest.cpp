@@ -1,0 +1,229 @@
+// The settings dialog, opened with Ctrl+I and driven as the user would.
+
+#include "MainWndFixture.h"
+
+#include "platform/CommonDialogs.h"
+#include "platform/FileSystem.h"
+#include "support/ShellHelpers.h"
+
+#include <filesystem>
+
+namespace {
+
+HWND Ctl(HWND hDlg, int id) { return ::GetDlgItem(hDlg, id); }
+
+// What one dialog run saw, filled in by the action that drives it.
+struct Probe {
+    std::string remindField;
+    bool remindEnabled = false;
+    bool remindEnabledAfterClick = false;
+    bool soundEnabled = false;
+    bool browseEnabled = false;
+    bool testEnabled = false;
+    std::string hotKeyText;
+    bool windowsKey = false;
+    bool stillOpen = false;
+    HWND focusAfterFailure = nullptr;
+    HWND remindTimeField = nullptr;
+    bool mainEnabled = true;
+    HWND hMain = nullptr;
+};
+
+void ClickOk(HWND hDlg) { testhooks::ClickButton(Ctl(hDlg, IDOK)); }
+
+} // namespace
+
+TEST_F(MainWndTest, SettingsOkWithoutChangesReappliesAndCancelChangesNothing)
+{
+    const std::string f = m_root + "/f.tlv";
+    SetSetting("HotKey", VK_F11);
+    SetSetting("HotModifier", HOTKEYF_CONTROL);
+    WriteTlv(f, {{"rad", kNow + 3600, true, 300, true}});
+    Create(f);
+    testhooks::ClickListItem(List(), 0);
+    ASSERT_TRUE(m_pDlg->m_bEditMode);
+    const std::string text = Rows()[0].texts[0];
+
+    static Probe probe;
+    probe = Probe{};
+    probe.hMain = Wnd();
+    testhooks::QueueModalDialogAction(
+        [](HWND hDlg, void* ctx) {
+            auto* p = static_cast<Probe*>(ctx);
+            p->mainEnabled = IsWindowEnabled(p->hMain);
+            p->hotKeyText = testhooks::WindowText(Ctl(hDlg, 1020));
+            p->remindField = testhooks::WindowText(Ctl(hDlg, 1024));
+            ClickOk(hDlg);
+        },
+        &probe);
+    Key('I', false, true);
+    EXPECT_FALSE(probe.mainEnabled);  // modal: the hotkey does not force the window forward
+    EXPECT_EQ(probe.hotKeyText, "Ctrl + F11");
+    EXPECT_EQ(probe.remindField, "120");
+    EXPECT_TRUE(m_pDlg->m_bEditMode);  // the list was not rebuilt
+    // The same hotkey is registered again: where no grab is possible (this
+    // platform) the failure is reported again, as at start-up.
+    const auto keys = testhooks::RegisteredHotKeys();
+    if (keys.empty()) {
+        ASSERT_EQ(Boxes().size(), 2u);
+        EXPECT_EQ(Boxes()[1].text, AfxFindString(60301));
+    } else {
+        EXPECT_EQ(keys[0].modifiers, UINT(MOD_CONTROL));
+        EXPECT_EQ(keys[0].vk, UINT(VK_F11));
+    }
+
+    // Cancel after unchecking the push-time view leaves the list as it was.
+    testhooks::QueueModalDialogAction([](HWND hDlg, void*) {
+        testhooks::ClickButton(Ctl(hDlg, 1047));
+        testhooks::ClickButton(Ctl(hDlg, IDCANCEL));
+    });
+    Key('I', false, true);
+    EXPECT_TRUE(m_pDlg->m_data.m_bViewPushTime);
+    EXPECT_EQ(Rows()[0].texts[0], text);
+
+    // OK with only the push-time view changed rebuilds the list.
+    testhooks::QueueModalDialogAction([](HWND hDlg, void*) {
+        testhooks::ClickButton(Ctl(hDlg, 1047));
+        ClickOk(hDlg);
+    });
+    Key('I', false, true);
+    EXPECT_FALSE(m_pDlg->m_data.m_bViewPushTime);
+    EXPECT_EQ(Rows()[0].texts[0] + " (+0 00:05:00)", text);
+    EXPECT_FALSE(m_pDlg->m_bEditMode);
+}
+
+TEST_F(MainWndTest, SettingsCheckBoxesEnableTheirFieldsAndABadNumberKeepsTheDialogOpen)
+{
+    const std::string f = m_root + "/f.tlv";
+    SetSetting("DoRemind", 0);
+    SetSetting("PlaySound", 0);
+    WriteTlv(f, {});
+    Create(f);
+
+    static Probe probe;
+    probe = Probe{};
+    testhooks::QueueModalDialogAction(
+        [](HWND hDlg, void* ctx) {
+            auto* p = static_cast<Probe*>(ctx);
+            p->remindEnabled = IsWindowEnabled(Ctl(hDlg, 1024));
+            p->soundEnabled = IsWindowEnabled(Ctl(hDlg, 1036));
+            p->browseEnabled = IsWindowEnabled(Ctl(hDlg, 1037));
+            p->testEnabled = IsWindowEnabled(Ctl(hDlg, 1038));
+            testhooks::ClickButton(Ctl(hDlg, 1023));
+            p->remindEnabledAfterClick = IsWindowEnabled(Ctl(hDlg, 1024));
+            // 0 seconds is out of range: the prompt, the focus on the field.
+            testhooks::TypeText(Ctl(hDlg, 1024), "0");
+            ClickOk(hDlg);
+            p->stillOpen = IsWindowVisible(hDlg);
+            p->focusAfterFailure = testhooks::FocusWindow();
+            p->remindTimeField = Ctl(hDlg, 1024);
+            testhooks::ClickButton(Ctl(hDlg, IDCANCEL));
+        },
+        &probe);
+    Key('I', false, true);
+    EXPECT_FALSE(probe.remindEnabled);
+    EXPECT_TRUE(probe.remindEnabledAfterClick);
+    EXPECT_FALSE(probe.soundEnabled);
+    EXPECT_FALSE(probe.browseEnabled);
+    EXPECT_TRUE(probe.testEnabled);
+    EXPECT_TRUE(probe.stillOpen);
+    EXPECT_EQ(probe.focusAfterFailure, probe.remindTimeField);
+    ASSERT_EQ(Boxes().size(), 1u);  // the framework's range prompt
+    EXPECT_EQ(m_pDlg->m_data.m_nRemindTime, 120);
+    EXPECT_FALSE(m_pDlg->m_data.m_bDoRemind);
+}
+
+TEST_F(MainWndTest, SettingsHotKeyWithTheWindowsKeyIsStoredAsNineAndShownAgain)
+{
+    const std::string f = m_root + "/f.tlv";
+    WriteTlv(f, {});
+    Create(f);
+    testhooks::QueueModalDialogAction([](HWND hDlg, void*) {
+        testhooks::SendKey(Ctl(hDlg, 1020), VK_F12, true);
+        testhooks::ClickButton(Ctl(hDlg, 1021));
+        ClickOk(hDlg);
+    });
+    Key('I', false, true);
+    EXPECT_EQ(m_pDlg->m_data.m_wHotKey, VK_F12);
+    EXPECT_EQ(m_pDlg->m_data.m_wHotModifier, 9);
+
+    static Probe probe;
+    probe = Probe{};
+    testhooks::QueueModalDialogAction(
+        [](HWND hDlg, void* ctx) {
+            auto* p = static_cast<Probe*>(ctx);
+            p->hotKeyText = testhooks::WindowText(Ctl(hDlg, 1020));
+            p->windowsKey = testhooks::IsChecked(Ctl(hDlg, 1021));
+            // Cleared: no hotkey at all.
+            testhooks::SendKey(Ctl(hDlg, 1020), VK_BACK);
+            testhooks::ClickButton(Ctl(hDlg, 1021));
+            ClickOk(hDlg);
+        },
+        &probe);
+    Key('I', false, true);
+    EXPECT_EQ(probe.hotKeyText, "Skift + F12");
+    EXPECT_TRUE(probe.windowsKey);
+    EXPECT_EQ(m_pDlg->m_data.m_wHotKey, 0);
+    EXPECT_TRUE(testhooks::RegisteredHotKeys().empty());
+    // No second try and no second report once the key is cleared.
+    int reports = 0;
+    for (const auto& box : Boxes())
+        reports += box.text == AfxFindString(60301);
+    EXPECT_LE(reports, 1);
+}
+
+TEST_F(MainWndTest, SettingsAutosaveOffCancelsThePendingSave)
+{
+    const std::string f = m_root + "/f.tlv";
+    WriteTlv(f, {});
+    Create(f);
+    testhooks::TypeText(Item(1006), "ny");
+    testhooks::ClickButton(Item(1009));
+    ASSERT_TRUE(Armed(3));
+    testhooks::QueueModalDialogAction([](HWND hDlg, void*) {
+        testhooks::ClickButton(Ctl(hDlg, 1048));
+        ClickOk(hDlg);
+    });
+    Key('I', false, true);
+    EXPECT_FALSE(m_pDlg->m_data.m_bAutoSave);
+    EXPECT_FALSE(Armed(3));
+}
+
+TEST_F(MainWndTest, SettingsSoundTestBrowseAndAutostart)
+{
+    const std::string f = m_root + "/f.tlv";
+    WriteTlv(f, {});
+    SetSettingText("SoundFileAlarm", m_root + "/lagrad.wav");
+    Create(f);
+    testhooks::ClearFileDialogs();
+    testhooks::QueueFileDialogCancel();
+    testhooks::QueueModalDialogAction([](HWND hDlg, void*) {
+        // Browse starts from the stored setting, not from the field.
+        testhooks::TypeText(Ctl(hDlg, 1036), "talvo.wav");
+        testhooks::ClickButton(Ctl(hDlg, 1037));
+        // A bare name is looked up beside the program; a missing file says so.
+        testhooks::ClickButton(Ctl(hDlg, 1038));
+        // Autostart answered No creates nothing.
+        testhooks::QueueMessageBoxAnswer(IDNO);
+        testhooks::ClickButton(Ctl(hDlg, 1026));
+        testhooks::ClickButton(Ctl(hDlg, IDCANCEL));
+    });
+    Key('I', false, true);
+    ASSERT_EQ(testhooks::FileDialogRequests().size(), 1u);
+    EXPECT_EQ(testhooks::FileDialogRequests()[0].initialDir + "lagrad.wav", m_root + "/lagrad.wav");
+    ASSERT_EQ(testhooks::SoundsPlayed().size(), 1u);
+    EXPECT_EQ(testhooks::SoundsPlayed()[0], ProgramFolder() + "talvo.wav");
+    const bool haveSound = std::filesystem::exists(ProgramFolder() + "talvo.wav");
+    ASSERT_EQ(Boxes().size(), haveSound ? 1u : 2u);
+    if (!haveSound)
+        EXPECT_EQ(Boxes()[0].text, AfxFindString(60502));
+    const auto& ask = Boxes().back();
+    const std::string link = GetSpecialFolderPath(CSIDL_STARTUP).str() + "/Talvo.desktop";
+    char expected[2048];
+    std::snprintf(expected, sizeof expected, AfxFindString(60400), link.c_str(),
+                  (ProgramFolder() + "test_mainwnd").c_str());
+    EXPECT_EQ(ask.text, expected);
+    EXPECT_EQ(ask.type, UINT(MB_YESNO | MB_ICONINFORMATION));
+    EXPECT_FALSE(std::filesystem::exists(link));
+    EXPECT_EQ(m_pDlg->m_data.m_strSoundFileAlarm, CString((m_root + "/lagrad.wav").c_str()));
+}
