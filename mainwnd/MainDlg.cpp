@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "settings/SettingsDlg.h"
 #include "settings/SettingsStore.h"
+#include "support/AboutDlg.h"
 #include "support/ShellHelpers.h"
 
 HACCEL g_hAccel = nullptr;
@@ -55,6 +56,7 @@ BEGIN_MESSAGE_MAP(CMainDlg, CDialog)
     ON_MESSAGE(WM_QUERYENDSESSION, OnQueryEndSession)
     ON_COMMAND(ID_OPTIONS_SETTINGS, OnSettings)
     ON_COMMAND(ID_HELP_README, OnReadMe)
+    ON_COMMAND(ID_HELP_ABOUT, OnAbout)
     ON_WM_HELPINFO()
 END_MESSAGE_MAP()
 
@@ -257,7 +259,11 @@ void CMainDlg::OnReadMe()
     }
 }
 
-void CMainDlg::OnAbout() {}
+void CMainDlg::OnAbout()
+{
+    CAboutDlg dlg;
+    dlg.DoModal();
+}
 
 void CMainDlg::OnSettings()
 {

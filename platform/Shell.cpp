@@ -21,7 +21,8 @@ constexpr auto kOpenerGrace = std::chrono::milliseconds(1500);
 
 std::string g_opener;
 std::vector<std::vector<std::string>> g_runs;
-std::vector<pid_t> g_pending;  // openers still running, reaped later
+std::vector<pid_t> g_pending;  // openers and programs still running, reaped later
+std::vector<std::vector<std::string>> g_started;
 
 HINSTANCE Result(long code) { return reinterpret_cast<HINSTANCE>(static_cast<std::intptr_t>(code)); }
 
@@ -76,6 +77,9 @@ HINSTANCE ShellExecuteA(HWND, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR, LPCSTR 
         return Result(ERROR_FILE_NOT_FOUND);
 
     std::string target = lpFile;
+    // "URL:" names the shell's URL moniker; the address follows it.
+    if (target.size() > 4 && (target.compare(0, 4, "URL:") == 0 || target.compare(0, 4, "url:") == 0))
+        target.erase(0, 4);
     if (!IsUrl(target)) {
         if (target.front() != '/' && lpDirectory && *lpDirectory)
             target = std::string(lpDirectory) + "/" + target;
@@ -123,7 +127,29 @@ HINSTANCE ShellExecuteA(HWND, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR, LPCSTR 
     return Result(42);
 }
 
+BOOL CreateProcessArgv(const std::vector<std::string>& args)
+{
+    if (args.empty() || args.front().empty())
+        return FALSE;
+    g_started.push_back(args);
+    std::vector<std::string> copy = args;
+    std::vector<char*> argv;
+    for (std::string& a : copy)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+        return FALSE;
+    g_pending.push_back(pid);  // reaped later, so it leaves no zombie
+    ReapFinished();
+    return TRUE;
+}
+
 namespace testhooks {
+
+const std::vector<std::vector<std::string>>& ProgramsStarted() { return g_started; }
+void ClearProgramsStarted() { g_started.clear(); }
+
 void SetShellOpener(const std::string& program) { g_opener = program; }
 const std::vector<std::vector<std::string>>& ShellOpenerRuns() { return g_runs; }
 void ClearShellOpenerRuns() { g_runs.clear(); }

@@ -19,7 +19,15 @@ constexpr long SE_ERR_DDEFAIL = 29;
 HINSTANCE ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters, LPCSTR lpDirectory,
                         int nShowCmd);
 
+// Starts a program with this argument list (program first, looked up in PATH),
+// directly and without a shell, and does not wait for it. FALSE when it
+// cannot be started.
+BOOL CreateProcessArgv(const std::vector<std::string>& args);
+
 namespace testhooks {
+// The argument lists CreateProcessArgv was given.
+const std::vector<std::vector<std::string>>& ProgramsStarted();
+void ClearProgramsStarted();
 // Runs this program instead of xdg-open (empty restores xdg-open).
 void SetShellOpener(const std::string& program);
 // The argument lists of the openers started so far (program first).

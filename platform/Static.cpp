@@ -4,9 +4,12 @@
 #include "platform/Internal.h"
 #include "platform/QtHandles.h"
 #include "platform/TextCodec.h"
+#include "platform/TestHooks.h"
 #include "platform/WndCore.h"
 
+#include <QFontMetrics>
 #include <QIcon>
+#include <QPalette>
 #include <QLabel>
 
 #include <algorithm>
@@ -62,10 +65,13 @@ QWidget* AfxCreateStaticWidget(const DialogItemTemplate& item, QWidget* parent)
     } else {
         // Win32 statics wrap words and treat '&' as a mnemonic marker.
         QString text = FromAnsi(item.text ? item.text : "");
-        label->setText(text.replace(QLatin1String("&&"), QLatin1String("\x01"))
-                           .remove(QLatin1Char('&'))
-                           .replace(QLatin1Char('\x01'), QLatin1Char('&')));
-        label->setWordWrap(true);
+        if (!(item.style & SS_NOPREFIX))
+            text = text.replace(QLatin1String("&&"), QLatin1String("\x01"))
+                       .remove(QLatin1Char('&'))
+                       .replace(QLatin1Char('\x01'), QLatin1Char('&'));
+        label->setText(text);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(type != SS_LEFTNOWORDWRAP);
         Qt::Alignment h = type == SS_CENTER ? Qt::AlignHCenter : type == SS_RIGHT ? Qt::AlignRight : Qt::AlignLeft;
         label->setAlignment(h | Qt::AlignTop);
     }
@@ -80,3 +86,47 @@ HICON CStatic::SetIcon(HICON hIcon)
 }
 
 HICON CStatic::GetIcon() const { return reinterpret_cast<HICON>(::SendMessage(m_hWnd, STM_GETICON)); }
+
+void CStatic::SetTextColor(COLORREF color)
+{
+    QWidget* w = WidgetFromHandle(m_hWnd);
+    if (!AfxIsLiveWidget(w))
+        return;
+    QPalette palette = w->palette();
+    palette.setColor(QPalette::WindowText, QColor(GetRValue(color), GetGValue(color), GetBValue(color)));
+    w->setPalette(palette);
+}
+
+CSize CStatic::GetTextExtent(LPCSTR text) const
+{
+    QWidget* w = WidgetFromHandle(m_hWnd);
+    if (!AfxIsLiveWidget(w))
+        return CSize(0, 0);
+    const QFontMetrics metrics(w->font());
+    return CSize(metrics.horizontalAdvance(FromAnsi(text ? text : "")), metrics.height());
+}
+
+namespace testhooks {
+
+COLORREF TextColor(HWND hWnd)
+{
+    QWidget* w = WidgetFromHandle(hWnd);
+    if (!AfxIsLiveWidget(w))
+        return 0;
+    const QColor c = w->palette().color(QPalette::WindowText);
+    return RGB(c.red(), c.green(), c.blue());
+}
+
+std::string ToolTip(HWND hWnd)
+{
+    QWidget* w = WidgetFromHandle(hWnd);
+    return AfxIsLiveWidget(w) ? w->toolTip().toStdString() : std::string();
+}
+
+bool IsUnderlined(HWND hWnd)
+{
+    QWidget* w = WidgetFromHandle(hWnd);
+    return AfxIsLiveWidget(w) && w->font().underline();
+}
+
+} // namespace testhooks

@@ -6,4 +6,8 @@ class CStatic : public CWnd {
 public:
     HICON SetIcon(HICON hIcon);
     HICON GetIcon() const;
+    // The text colour (what a parent's WM_CTLCOLOR answer sets on Windows).
+    void SetTextColor(COLORREF color);
+    // The size of text in the control's current font, in pixels.
+    CSize GetTextExtent(LPCSTR text) const;
 };

@@ -126,5 +126,11 @@ bool QueryEndSession();
 
 // ---- Window state -------------------------------------------------------------
 bool IsForeground(HWND hWnd);
+// A control's text colour, tooltip and whether its font is underlined.
+COLORREF TextColor(HWND hWnd);
+std::string ToolTip(HWND hWnd);
+bool IsUnderlined(HWND hWnd);
+// How many times MessageBeep was called.
+int Beeps();
 
 } // namespace testhooks

@@ -505,6 +505,21 @@ HCURSOR SetCursor(HCURSOR hCursor)
 
 // ---- Small Win32 helpers ------------------------------------------------------------------
 
+namespace {
+int g_beeps = 0;
+} // namespace
+
+BOOL MessageBeep(UINT)
+{
+    ++g_beeps;
+    QApplication::beep();
+    return TRUE;
+}
+
+namespace testhooks {
+int Beeps() { return g_beeps; }
+} // namespace testhooks
+
 LPSTR lstrcpynA(LPSTR dest, LPCSTR src, int maxLength)
 {
     if (!dest || maxLength <= 0)

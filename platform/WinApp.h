@@ -58,6 +58,7 @@ BOOL DestroyIcon(HICON hIcon);
 HCURSOR LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName);
 HCURSOR SetCursor(HCURSOR hCursor);
 LPSTR lstrcpynA(LPSTR dest, LPCSTR src, int maxLength);
+BOOL MessageBeep(UINT uType);
 #define IDC_ARROW MAKEINTRESOURCE(IDC_ARROW_ID)
 #define IDC_WAIT MAKEINTRESOURCE(IDC_WAIT_ID)
 #define IDC_HAND MAKEINTRESOURCE(IDC_HAND_ID)

@@ -13,9 +13,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QEventLoop>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QGroupBox>
 #include <QHash>
 #include <QIcon>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QPlainTextEdit>
@@ -116,6 +120,87 @@ void CollectDescendants(QWidget* root, std::vector<QWidget*>& controls, std::vec
     }
 }
 
+// A control's mouse, focus and key events reach its CWnd as window messages,
+// for the controls whose class handles them in its message map (a hyperlink
+// on a static, for example); the widget keeps every event nobody handles.
+class InputBridge : public QObject {
+public:
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        auto* w = qobject_cast<QWidget*>(o);
+        CWnd* p = w ? g_permanent.value(w, nullptr) : nullptr;
+        if (!p)
+            return false;
+        UINT message = 0;
+        WPARAM wParam = 0;
+        LPARAM lParam = 0;
+        auto point = [](const QPoint& pt) { return LPARAM(MAKELONG(WORD(pt.x()), WORD(pt.y()))); };
+        switch (e->type()) {
+        case QEvent::MouseMove:
+            message = WM_MOUSEMOVE;
+            lParam = point(static_cast<QMouseEvent*>(e)->position().toPoint());
+            break;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease: {
+            auto* me = static_cast<QMouseEvent*>(e);
+            if (me->button() != Qt::LeftButton)
+                return false;
+            message = e->type() == QEvent::MouseButtonPress ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+            lParam = point(me->position().toPoint());
+            break;
+        }
+        case QEvent::Leave:
+            // Under the capture Windows reports the pointer outside; Qt
+            // reports the leaving itself.
+            if (g_capture != w)
+                return false;
+            message = WM_MOUSEMOVE;
+            lParam = point(QPoint(-1, -1));
+            break;
+        case QEvent::Enter:
+            message = WM_SETCURSOR;
+            wParam = reinterpret_cast<WPARAM>(HandleFromWidget(w));
+            lParam = LPARAM(MAKELONG(WORD(1 /* HTCLIENT */), WORD(WM_MOUSEMOVE)));
+            break;
+        case QEvent::FocusIn:
+            message = WM_SETFOCUS;
+            break;
+        case QEvent::FocusOut:
+            message = WM_KILLFOCUS;
+            break;
+        case QEvent::KeyPress: {
+            auto* ke = static_cast<QKeyEvent*>(e);
+            message = WM_KEYDOWN;
+            wParam = WPARAM(AfxVirtualKeyFromQtKey(ke->key(), int(ke->modifiers())));
+            if (!wParam)
+                return false;
+            break;
+        }
+        default:
+            return false;
+        }
+        QPointer<QWidget> guard = w;
+        BOOL handled = FALSE;
+        {
+            MessageScope scope(HandleFromWidget(w), message, wParam, lParam);
+            LRESULT result = 0;
+            handled = p->OnWndMsg(message, wParam, lParam, &result);
+        }
+        if (!guard)
+            return true;
+        // Focus changes still take place in the widget; the rest was handled.
+        return handled && e->type() != QEvent::FocusIn && e->type() != QEvent::FocusOut && e->type() != QEvent::Enter &&
+               e->type() != QEvent::Leave;
+    }
+};
+
+InputBridge* Bridge()
+{
+    static auto* bridge = new InputBridge;
+    return bridge;
+}
+
+
 } // namespace
 
 // ---- Handles and the window map ----------------------------------------------
@@ -193,14 +278,23 @@ BOOL CWnd::Attach(HWND hWnd)
     Track(w);
     g_permanent.insert(w, this);
     m_hWnd = hWnd;
+    if (!w->isWindow()) {
+        w->installEventFilter(Bridge());
+        // A static sees the pointer move only with tracking on.
+        if (qobject_cast<QLabel*>(w))
+            w->setMouseTracking(true);
+    }
     return TRUE;
 }
 
 HWND CWnd::Detach()
 {
     HWND h = m_hWnd;
-    if (h && g_permanent.value(W(h)) == this)
+    if (h && g_permanent.value(W(h)) == this) {
         g_permanent.remove(W(h));
+        if (AfxIsLiveWidget(W(h)))
+            W(h)->removeEventFilter(Bridge());
+    }
     m_hWnd = nullptr;
     return h;
 }

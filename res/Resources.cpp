@@ -70,7 +70,24 @@ const DialogItemTemplate kSettingsItems[] = {
     {IDC_DEFAULTREMIND, "Button", "&P\xC3\xA5minn om meddelandet", kTab | BS_AUTOCHECKBOX, 122, 185, 104, 10},
 };
 
+// The About box, 206 x 78 dialog units, positions as the original's.
+const DialogItemTemplate kAboutItems[] = {
+    {IDC_STATIC, "Static", "#128", kChild | SS_ICON | SS_REALSIZEIMAGE, 7, 7, 20, 20},
+    {IDC_STATIC, "Static", "#130", kChild | SS_ICON | SS_REALSIZEIMAGE, 7, 33, 20, 20},
+    {IDC_STATIC, "Static", "Talvo 1.20", kChild | SS_NOPREFIX | WS_GROUP, 37, 12, 97, 8},
+    {IDC_LINK_WEB, "Static", "https://lindqvarn.example/talvo/", kChild | SS_LEFTNOWORDWRAP | SS_NOTIFY | WS_GROUP,
+     37, 38, 80, 8},
+    {IDC_LINK_MAIL, "Static", "talvo@lindqvarn.example", kChild | SS_LEFTNOWORDWRAP | SS_NOTIFY | WS_GROUP, 37, 49,
+     108, 8},
+    {IDC_LINK_README, "Static", "ReadMe-filen.", kChild | SS_NOTIFY | WS_GROUP, 149, 63, 50, 8},
+    {IDCANCEL, "Button", "OK", kTab | BS_DEFPUSHBUTTON | WS_GROUP, 149, 7, 50, 14},
+    {IDC_STATIC, "Static", "F\xC3\xB6r mer information (hj\xC3\xA4lp och liknande) l\xC3\xA4s i ",
+     kChild | SS_RIGHT | WS_GROUP, 7, 63, 142, 8},
+};
+
 const DialogTemplate kDialogs[] = {
+    {IDD_ABOUTBOX, "Om Talvo", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 0, "MS Sans Serif",
+     8, 206, 78, kAboutItems},
     {IDD_TALVO_DIALOG, "Talvo", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_EX_APPWINDOW, IDR_MENU,
      "MS Sans Serif", 8, 320, 207, kMainItems},
     {IDD_SETTINGS, "Inst\xC3\xA4llningar", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 0, "MS Sans Serif", 8,
@@ -156,6 +173,8 @@ const StringTemplate kStrings[] = {
     {IDS_CHANGE, "&\xC3\x84ndra"},
     // The ReadMe ships under this name beside the program; file names keep
     // their case here.
+    {IDS_URL, "URL:https://lindqvarn.example/talvo/"},
+    {IDS_MAILTO, "mailto:talvo@lindqvarn.example"},
     {IDS_README, "ReadMe.txt"},
     {IDS_ASK_QUIT, "Vill du verkligen avsluta? Om du blir irriterad av ett meddelande \xC3\xA4r det b\xC3\xA4ttre att "
                    "st\xC3\xA4nga av det meddelandet \xC3\xA4n att st\xC3\xA4nga av programmet."},
@@ -192,7 +211,8 @@ const StringTemplate kStrings[] = {
 };
 
 const ImageTemplate kIcons[] = {
-    {IDR_MAINFRAME, "svg", kIconTrayOn},
+    {IDR_MAINFRAME, "svg", kIconProgram},
+    {IDI_ABOUT, "svg", kIconMaker},
     {IDI_TRAY_ON, "svg", kIconTrayOn},
     {IDI_TRAY_ALARM, "svg", kIconTrayAlarm},
     {IDI_TRAY_OFF, "svg", kIconTrayOff},

@@ -64,3 +64,35 @@ TEST_F(MainWndTest, AnAlarmDueDuringSuspendRingsOnWakingAndAClockChangeChecksAtO
     EXPECT_EQ(testhooks::SoundsPlayed().size(), 1u);
     EXPECT_EQ(testhooks::Tray().iconId, 139u);
 }
+
+TEST_F(MainWndTest, HelpMenuOpensTheReadMeOrSaysItCannotAndShowsTheAboutBox)
+{
+    const std::string f = m_root + "/f.tlv";
+    WriteTlv(f, {});
+    Create(f);
+    // The test program's folder has no ReadMe.txt.
+    Key(VK_F1);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, AfxFindString(60303));
+    EXPECT_EQ(Boxes()[0].caption, "Talvo");
+    EXPECT_EQ(Boxes()[0].type & MB_ICONMASK, UINT(MB_ICONEXCLAMATION));
+
+    static std::string caption;
+    caption.clear();
+    testhooks::QueueModalDialogAction([](HWND hDlg, void*) {
+        caption = testhooks::WindowText(hDlg);
+        testhooks::SendKey(hDlg, VK_ESCAPE);  // Esc closes it like its OK button
+    });
+    Cmd(32773);
+    EXPECT_EQ(caption, "Om Talvo");
+    EXPECT_TRUE(IsWindowEnabled(Wnd()));
+    // The system menu has the same entry.
+    caption.clear();
+    testhooks::QueueModalDialogAction([](HWND hDlg, void*) {
+        caption = testhooks::WindowText(hDlg);
+        testhooks::ClickButton(::GetDlgItem(hDlg, IDCANCEL));
+    });
+    EXPECT_TRUE(testhooks::ClickSystemMenuItem(Wnd(), 0x0010));
+    testhooks::ProcessEvents();
+    EXPECT_EQ(caption, "Om Talvo");
+}
