@@ -19,6 +19,15 @@ namespace {
 
 constexpr UINT kTrayMessage = WM_APP + 100;
 
+// Creates a folder and the folders above it that are missing: on a new
+// account even the application-data folder may not exist yet.
+void CreateFolderPath(const CString& folder)
+{
+    for (int slash = folder.Find('/', 1); slash > 0; slash = folder.Find('/', slash + 1))
+        CreateDirectoryA(folder.Left(slash), nullptr);
+    CreateDirectoryA(folder, nullptr);
+}
+
 } // namespace
 
 BEGIN_MESSAGE_MAP(CMainDlg, CDialog)
@@ -140,7 +149,7 @@ BOOL CMainDlg::OnInitDialog()
             list.SetFileName(candidate);
         } else {
             CString folder = GetSpecialFolderPath(CSIDL_APPDATA) + "/Talvo";
-            CreateDirectoryA(folder, nullptr);
+            CreateFolderPath(folder);
             list.SetFileName(folder + "/talvo.tlv");
         }
     }

@@ -93,6 +93,15 @@ TEST_F(MainWndTest, FirstStartUsesTheCreatedDefaultFolderSilently)
     std::ofstream(m_root + "/data/Talvo/talvo.tlv") << "skräp\n";
     Create();
     EXPECT_TRUE(Boxes().empty());
+    Destroy();
+
+    // A new account may not even have the application-data folder: it is
+    // made, so the first save succeeds.
+    setenv("XDG_DATA_HOME", (m_root + "/ny/.local/share").c_str(), 1);
+    Create();
+    EXPECT_TRUE(std::filesystem::is_directory(m_root + "/ny/.local/share/Talvo"));
+    EXPECT_TRUE(m_pDlg->SaveDataFile(false));
+    EXPECT_TRUE(std::filesystem::exists(m_root + "/ny/.local/share/Talvo/talvo.tlv"));
 }
 
 TEST_F(MainWndTest, StartMinimizedShowsTheWindowOnlyWhenSomethingIsDue)
