@@ -59,8 +59,11 @@ void AfxInstallSessionHandlers()
         char buf[16];
         while (::read(g_signalPipe[0], buf, sizeof buf) > 0) {
         }
+        // Windows ends the process after a TRUE answer without closing any
+        // window; quit() would close them, and the main window's WM_CLOSE
+        // asks the user whether to quit.
         if (AskMainWindow())
-            QCoreApplication::quit();
+            QCoreApplication::exit(0);
     });
     struct sigaction sa {};
     sa.sa_handler = OnSigterm;
