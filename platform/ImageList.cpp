@@ -70,7 +70,7 @@ BOOL CImageList::Create(UINT nBitmapID, int cx, int, COLORREF crMask)
     if (!Create(cx, strip.height(), ILC_COLOR32 | ILC_MASK, 0, 0))
         return FALSE;
     for (int x = 0; x + cx <= strip.width(); x += cx)
-        m_hImageList->images->images.push_back(QPixmap::fromImage(strip.copy(x, 0, cx, strip.height())));
+        m_hImageList->images->Add(QPixmap::fromImage(strip.copy(x, 0, cx, strip.height())));
     return TRUE;
 }
 
@@ -91,7 +91,7 @@ int CImageList::Add(HICON hIcon)
     if (!m_hImageList || !icon)
         return -1;
     CImageListImages& list = *m_hImageList->images;
-    list.images.push_back(icon->pixmap(list.cx, list.cy));
+    list.Add(icon->pixmap(list.cx, list.cy));
     return int(list.images.size()) - 1;
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/ImageList.h"
 
+#include <QIcon>
 #include <QPixmap>
 
 #include <memory>
@@ -13,6 +14,13 @@ struct CImageListImages {
     int cx = 16;
     int cy = 16;
     std::vector<QPixmap> images;
+    std::vector<QIcon> icons;  // one per image, shared by every row that shows it
+
+    void Add(QPixmap pixmap)
+    {
+        icons.emplace_back(pixmap);
+        images.push_back(std::move(pixmap));
+    }
 };
 
 struct HIMAGELIST__ {

@@ -12,6 +12,7 @@
 #include "platform/TextCodec.h"
 #include "platform/WndCore.h"
 
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -132,8 +133,8 @@ public:
     void ApplyImage(QTreeWidgetItem* it)
     {
         int index = it->data(0, kImageRole).toInt();
-        if (images && index >= 0 && index < int(images->images.size()))
-            it->setIcon(0, QIcon(images->images[size_t(index)]));
+        if (images && index >= 0 && index < int(images->icons.size()))
+            it->setIcon(0, images->icons[size_t(index)]);
         else
             it->setIcon(0, QIcon());
     }
@@ -233,14 +234,77 @@ int CListCtrl::InsertColumn(int nCol, LPCSTR lpszColumnHeading, int nFormat, int
     return nCol;
 }
 
+namespace {
+
+// The width of a column's widest cell, as resizeColumnToContents measures it
+// but over every row. Shaping every text is what makes that slow; the sum of
+// cached character advances ranks the rows instead (it misses only kerning),
+// the few rows near the top are shaped exactly, and the widest of them goes
+// through the item delegate. Every row has the same font and decorations.
+int ContentWidth(ListWidget* w, int col)
+{
+    const int n = w->topLevelItemCount();
+    if (n == 0)
+        return 0;
+    const QFontMetricsF metrics(w->font());
+    qreal latin[256];
+    std::fill(std::begin(latin), std::end(latin), -1.0);
+    QHash<char16_t, qreal> others;
+    auto advance = [&](QChar c) {
+        const char16_t u = c.unicode();
+        if (u < 256) {
+            if (latin[u] < 0)
+                latin[u] = metrics.horizontalAdvance(c);
+            return latin[u];
+        }
+        auto it = others.constFind(u);
+        if (it == others.constEnd())
+            it = others.insert(u, metrics.horizontalAdvance(c));
+        return *it;
+    };
+    std::vector<qreal> estimate(static_cast<size_t>(n));
+    qreal most = 0;
+    for (int row = 0; row < n; ++row) {
+        qreal sum = 0;
+        for (QChar c : w->topLevelItem(row)->text(col))
+            sum += advance(c);
+        estimate[size_t(row)] = sum;
+        most = std::max(most, sum);
+    }
+    // Kerning moves a text by a pixel or two: the widest few by estimate
+    // hold the widest by shaping.
+    std::vector<int> rows(static_cast<size_t>(n));
+    for (int row = 0; row < n; ++row)
+        rows[size_t(row)] = row;
+    const size_t candidates = std::min<size_t>(rows.size(), 16);
+    std::nth_element(rows.begin(), rows.begin() + std::ptrdiff_t(candidates - 1), rows.end(),
+                     [&](int a, int b) { return estimate[size_t(a)] > estimate[size_t(b)]; });
+    int widest = 0;
+    qreal widestText = -1;
+    for (size_t i = 0; i < candidates; ++i) {
+        const int row = rows[i];
+        if (estimate[size_t(row)] < most * 0.9 - 4)
+            continue;
+        const qreal exact = metrics.horizontalAdvance(w->topLevelItem(row)->text(col));
+        if (exact > widestText) {
+            widestText = exact;
+            widest = row;
+        }
+    }
+    return w->sizeHintForIndex(w->model()->index(widest, col)).width();
+}
+
+} // namespace
+
 BOOL CListCtrl::SetColumnWidth(int nCol, int cx)
 {
     ListWidget* w = List(m_hWnd);
     if (!w || nCol < 0 || nCol >= w->columnCount())
         return FALSE;
     if (cx == LVSCW_AUTOSIZE || cx == LVSCW_AUTOSIZE_USEHEADER) {
-        w->resizeColumnToContents(nCol);
-        int width = w->columnWidth(nCol);
+        int width = ContentWidth(w, nCol);
+        if (!w->header()->isHidden())
+            width = std::max(width, w->header()->sectionSizeHint(nCol));
         if (cx == LVSCW_AUTOSIZE_USEHEADER)
             width = std::max(width, w->header()->sectionSizeHint(nCol));
         else if (w->topLevelItemCount() == 0)
@@ -386,6 +450,9 @@ BOOL CListCtrl::SetItemImage(int nItem, int nImage)
     QTreeWidgetItem* it = w ? w->topLevelItem(nItem) : nullptr;
     if (!it)
         return FALSE;
+    // Qt cannot compare icons, so setting the same one again would repaint.
+    if (it->data(0, kImageRole).toInt() == nImage && !it->icon(0).isNull())
+        return TRUE;
     Quiet q(w);
     it->setData(0, kImageRole, nImage);
     w->ApplyImage(it);
@@ -405,6 +472,9 @@ BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)
     QTreeWidgetItem* it = w->topLevelItem(nItem);
     if (!it)
         return FALSE;
+    // Besides this row only the row that had the focus can change; checking
+    // just these two keeps a refresh of n rows linear.
+    const int focusBefore = w->currentIndex().isValid() ? w->currentIndex().row() : -1;
     {
         Quiet q(w);
         if (nMask & LVIS_SELECTED)
@@ -421,10 +491,11 @@ BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)
             it->setCheckState(0, image == 2 ? Qt::Checked : Qt::Unchecked);
         }
     }
-    // Several rows may have changed (the focus leaves another row).
-    for (int row = 0; row < w->topLevelItemCount(); ++row)
-        if (w->shadow[size_t(row)] != w->ActualState(row))
-            w->SyncRow(row);
+    if (focusBefore >= 0 && focusBefore < nItem)
+        w->SyncRow(focusBefore);
+    w->SyncRow(nItem);
+    if (focusBefore > nItem)
+        w->SyncRow(focusBefore);
     return TRUE;
 }
 

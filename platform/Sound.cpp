@@ -1,20 +1,19 @@
-// PlaySoundA for .wav files on Qt Multimedia. Only the file form is used by
-// Talvo; a file that is missing or not a RIFF/WAVE file fails at once, as
-// Windows does with SND_NODEFAULT.
+// PlaySoundA for .wav files, played by the sound module on Qt Multimedia.
+// Only the file form is used by Talvo; a file that is missing or not a
+// RIFF/WAVE file fails at once, as Windows does with SND_NODEFAULT.
 
 #include "platform/Sound.h"
 
+#include "platform/SoundModule.h"
 #include "platform/TestHooks.h"
 #include "platform/TextCodec.h"
+#include "platform/Trace.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QFile>
-#include <QSoundEffect>
-#include <QTimer>
-#include <QUrl>
 
-#include <memory>
+#include <dlfcn.h>
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
@@ -31,45 +30,64 @@ bool IsWaveFile(const QString& path)
     return head.size() == 12 && head.startsWith("RIFF") && head.mid(8, 4) == "WAVE";
 }
 
-QSoundEffect* Player()
+const TalvoSoundModule* g_module = nullptr;
+
+// The sound module lies beside the program; a test program uses the one
+// the build made.
+const TalvoSoundModule* Module()
 {
-    // One player: a new alarm sound replaces one still playing, as on Windows.
-    static QSoundEffect* player = nullptr;
-    if (!player && QCoreApplication::instance())
-        player = new QSoundEffect(QCoreApplication::instance());
-    return player;
+    static bool tried = false;
+    if (tried)
+        return g_module;
+    tried = true;
+    std::vector<std::string> candidates;
+    char exe[4096];
+    const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n > 0) {
+        std::string dir(exe, size_t(n));
+        candidates.push_back(dir.substr(0, dir.find_last_of('/') + 1) + kTalvoSoundModuleFile);
+    }
+#ifdef TALVO_SOUND_MODULE_BUILT
+    candidates.emplace_back(TALVO_SOUND_MODULE_BUILT);
+#endif
+    for (const std::string& path : candidates) {
+        void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle)
+            continue;
+        using Get = const TalvoSoundModule* (*)();
+        if (auto get = reinterpret_cast<Get>(dlsym(handle, "TalvoSoundModuleGet"))) {
+            g_module = get();
+            return g_module;
+        }
+        dlclose(handle);
+    }
+    Trace("No sound module: %s\n", dlerror() ? dlerror() : kTalvoSoundModuleFile);
+    return nullptr;
 }
 
 } // namespace
 
 BOOL PlaySoundA(LPCSTR pszSound, HMODULE, DWORD fdwSound)
 {
-    QSoundEffect* player = Player();
     if (!pszSound) {
-        if (player)
-            player->stop();
+        if (g_module)  // nothing can be playing before the module is loaded
+            g_module->stop();
         return TRUE;
     }
     if (!(fdwSound & SND_FILENAME))
         return FALSE;  // sound aliases and resources are not used here
     g_played.emplace_back(pszSound);
     QString path = FromAnsi(pszSound);
-    if (!IsWaveFile(path) || !player)
+    if (!IsWaveFile(path))
         return FALSE;
-    player->stop();
-    player->setSource(QUrl::fromLocalFile(path));
-    player->play();
-    if (!(fdwSound & SND_ASYNC)) {
-        QEventLoop loop;
-        QObject::connect(player, &QSoundEffect::playingChanged, &loop, [&loop, player] {
-            if (!player->isPlaying())
-                loop.quit();
-        });
-        QTimer::singleShot(30000, &loop, &QEventLoop::quit);  // never hang on a broken device
-        if (player->isPlaying() || player->status() == QSoundEffect::Loading)
-            loop.exec();
-    }
-    return TRUE;
+    const TalvoSoundModule* module = Module();
+    return module && module->play(path, !(fdwSound & SND_ASYNC)) ? TRUE : FALSE;
+}
+
+void AfxSettleSound()
+{
+    if (g_module)
+        g_module->settle();
 }
 
 namespace testhooks {

@@ -4,3 +4,6 @@
 // Plays a .wav file (SND_FILENAME), asynchronously with SND_ASYNC. Returns
 // FALSE at once for a missing or unreadable file; SND_NODEFAULT: no fallback sound.
 BOOL PlaySoundA(LPCSTR pszSound, HMODULE hmod, DWORD fdwSound);
+
+// Before the program ends: lets a sound still being loaded finish loading.
+void AfxSettleSound();

@@ -5,6 +5,7 @@
 #include "platform/Menu.h"
 #include "platform/QtHandles.h"
 #include "platform/Resource.h"
+#include "platform/Sound.h"
 #include "platform/TextCodec.h"
 #include "platform/Trace.h"
 #include "platform/WndCore.h"
@@ -14,6 +15,7 @@
 #include <QFont>
 #include <QHash>
 #include <QIcon>
+#include <QIconEngine>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
@@ -22,6 +24,8 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOption>
 #include <QSvgRenderer>
 
 #include <cctype>
@@ -108,6 +112,7 @@ int CWinApp::Run()
     g_bMainLoopRunning = true;
     QApplication::exec();
     g_bMainLoopRunning = false;
+    AfxSettleSound();
     return ExitInstance();
 }
 
@@ -392,30 +397,76 @@ int TranslateAcceleratorA(HWND hWnd, HACCEL hAccTable, LPMSG lpMsg)
 
 namespace {
 
+// An SVG icon drawn at the size asked for, when it is first asked for: a
+// program start needs a few pictures, not every size of every icon.
+class SvgIconEngine : public QIconEngine {
+public:
+    explicit SvgIconEngine(QByteArray data) : m_data(std::move(data)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override
+    {
+        if (size.isEmpty())
+            return QPixmap();
+        const quint64 key = (quint64(size.width()) << 32) | (quint64(size.height()) << 2) | quint64(mode);
+        if (auto it = m_pixmaps.constFind(key); it != m_pixmaps.constEnd())
+            return *it;
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QSvgRenderer renderer(m_data);
+        QPainter painter(&image);
+        renderer.render(&painter);
+        painter.end();
+        QPixmap result = QPixmap::fromImage(image);
+        if (mode != QIcon::Normal && mode != QIcon::Active) {
+            QStyleOption option;
+            option.palette = QGuiApplication::palette();
+            result = QApplication::style()->generatedIconPixmap(mode, result, &option);
+        }
+        m_pixmaps.insert(key, result);
+        return result;
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        return {{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}};
+    }
+    QIconEngine* clone() const override { return new SvgIconEngine(*this); }
+
+private:
+    QByteArray m_data;
+    QHash<quint64, QPixmap> m_pixmaps;
+};
+
 QIcon IconFromTemplate(const ImageTemplate& t)
 {
-    QIcon icon;
     if (!qobject_cast<QGuiApplication*>(qApp))
-        return icon;
+        return QIcon();
     QByteArray data(reinterpret_cast<const char*>(t.data.data()), qsizetype(t.data.size()));
-    if (std::strcmp(t.format, "svg") == 0) {
-        QSvgRenderer renderer(data);
-        if (!renderer.isValid())
-            return icon;
-        for (int size : {16, 24, 32, 48, 64}) {
-            QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-            image.fill(Qt::transparent);
-            QPainter painter(&image);
-            renderer.render(&painter);
-            painter.end();
-            icon.addPixmap(QPixmap::fromImage(image));
-        }
-    } else {
-        QPixmap pixmap;
-        if (pixmap.loadFromData(data))
-            icon.addPixmap(pixmap);
-    }
+    if (std::strcmp(t.format, "svg") == 0)
+        return QSvgRenderer(data).isValid() ? QIcon(new SvgIconEngine(std::move(data))) : QIcon();
+    QIcon icon;
+    QPixmap pixmap;
+    if (pixmap.loadFromData(data))
+        icon.addPixmap(pixmap);
     return icon;
+}
+
+// One icon per resource, shared by every handle loaded from it (the tray
+// loads its picture again at every blink).
+QIcon CachedIcon(UINT nID, const ImageTemplate& t)
+{
+    // Never destroyed: pixmaps must not outlive the application object.
+    static auto* cache = new QHash<UINT, QIcon>;
+    auto it = cache->find(nID);
+    if (it == cache->end() || it->isNull())
+        it = cache->insert(nID, IconFromTemplate(t));
+    return *it;
 }
 
 } // namespace
@@ -425,7 +476,7 @@ HICON AfxLoadIconHandle(UINT nID, int)
     const ImageTemplate* t = AfxFindIcon(nID);
     if (!t)
         return nullptr;
-    auto* icon = new QIcon(IconFromTemplate(*t));
+    auto* icon = new QIcon(CachedIcon(nID, *t));
     g_icons.insert(icon, nID);
     return HandleFromIcon(icon);
 }

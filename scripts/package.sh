@@ -19,7 +19,7 @@ echo "== $deb"
 dpkg-deb --info "$deb" | sed -n '/Package:/,/Description:/p'
 
 $sudo dpkg -i "$deb" || { $sudo apt-get -f install -y -qq; $sudo dpkg -i "$deb"; }
-for f in /usr/lib/talvo/talvo /usr/lib/talvo/ReadMe.txt /usr/lib/talvo/talvo.wav \
+for f in /usr/lib/talvo/talvo /usr/lib/talvo/libtalvo_sound.so /usr/lib/talvo/ReadMe.txt /usr/lib/talvo/talvo.wav \
          /usr/share/applications/example.lindqvarn.Talvo.desktop \
          /usr/share/metainfo/example.lindqvarn.Talvo.metainfo.xml \
          /usr/share/icons/hicolor/scalable/apps/talvo.svg /usr/share/icons/hicolor/48x48/apps/talvo.png; do

@@ -22,6 +22,7 @@
 #include <QTreeWidget>
 #include <QWidget>
 
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -151,6 +152,68 @@ TEST_F(ControlsTest, ListReportsEveryStateChangeWithOldAndNewState)
     EXPECT_FALSE(list.DeleteItem(5));
     list.DeleteAllItems();
     EXPECT_EQ(list.GetItemCount(), 0);
+    list.Detach();
+}
+
+TEST_F(ControlsTest, ListFocusMoveReportsTheRowLeftAndTheRowEntered)
+{
+    CListCtrl list;
+    list.Attach(HandleFromWidget(Make("SysListView32", 1000, LVS_REPORT | LVS_SHOWSELALWAYS)));
+    list.InsertColumn(0, "Meddelande");
+    for (int i = 0; i < 5; ++i)
+        list.InsertItem(i, "rad");
+    list.SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    wnd.changes.clear();
+
+    // Down: the row left is reported first, as the rows come.
+    list.SetItemState(3, LVIS_FOCUSED, LVIS_FOCUSED);
+    ASSERT_EQ(wnd.changes.size(), 2u);
+    EXPECT_EQ(wnd.changes[0].item, 1);
+    EXPECT_EQ(wnd.changes[0].oldState & LVIS_FOCUSED, UINT(LVIS_FOCUSED));
+    EXPECT_EQ(wnd.changes[0].newState & (LVIS_FOCUSED | LVIS_SELECTED), UINT(LVIS_SELECTED));
+    EXPECT_EQ(wnd.changes[1].item, 3);
+    EXPECT_EQ(wnd.changes[1].newState & LVIS_FOCUSED, UINT(LVIS_FOCUSED));
+
+    // Up: the row entered comes first.
+    wnd.changes.clear();
+    list.SetItemState(0, LVIS_FOCUSED, LVIS_FOCUSED);
+    ASSERT_EQ(wnd.changes.size(), 2u);
+    EXPECT_EQ(wnd.changes[0].item, 0);
+    EXPECT_EQ(wnd.changes[1].item, 3);
+    EXPECT_EQ(wnd.changes[1].newState & LVIS_FOCUSED, 0u);
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_FOCUSED), 0);
+    EXPECT_EQ(list.GetSelectedCount(), 1u);  // row 1 kept its selection
+    list.Detach();
+}
+
+TEST_F(ControlsTest, ListAutosizeFitsTheWidestRowWhereverItIs)
+{
+    CListCtrl list;
+    list.Attach(HandleFromWidget(Make("SysListView32", 1000, LVS_REPORT)));
+    list.SetExtendedStyle(LVS_EX_CHECKBOXES);
+    list.InsertColumn(0, "Tid");
+    list.InsertColumn(1, "Meddelande");
+    list.SetColumnWidth(1, LVSCW_AUTOSIZE);
+    EXPECT_EQ(list.GetColumnWidth(1), 0);  // no rows: nothing to fit
+
+    // Same-width dates in one column; in the other, a kerned text, Swedish
+    // letters, and the widest text far down the list.
+    for (int i = 0; i < 1500; ++i) {
+        char date[40];
+        std::snprintf(date, sizeof date, "2026-12-%02d 1%d:00:00 (+0 00:10:00)", 1 + i % 28, i % 10);
+        list.InsertItem(i, date);
+        list.SetItemText(i, 1, i % 3 ? "AVAVAVAVAV To Wa" : "R\xC3\xA4kna l\xC3\xB6ner i \xC3\xA5r");
+    }
+    list.SetItemText(1400, 1, "Ring tandl\xC3\xA4karen och boka om tiden till n\xC3\xA4sta vecka");
+    auto* tree = static_cast<QTreeWidget*>(WidgetFromHandle(list.m_hWnd));
+    for (int col = 0; col < 2; ++col) {
+        list.SetColumnWidth(col, LVSCW_AUTOSIZE);
+        // What Qt itself measures, row by row through the delegate.
+        int expected = tree->header()->sectionSizeHint(col);
+        for (int row = 0; row < tree->topLevelItemCount(); ++row)
+            expected = std::max(expected, tree->sizeHintForIndex(tree->model()->index(row, col)).width());
+        EXPECT_EQ(list.GetColumnWidth(col), expected) << col;
+    }
     list.Detach();
 }
 

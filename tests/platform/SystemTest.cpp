@@ -127,6 +127,7 @@ TEST(SoundTest, MissingOrForeignFilesFailAtOnce)
     ASSERT_EQ(testhooks::SoundsPlayed().size(), 3u);
     EXPECT_EQ(testhooks::SoundsPlayed()[0], missing);
     PlaySoundA(nullptr, nullptr, 0);  // stops
+    AfxSettleSound();  // the file goes with the folder; the loader must be done
 }
 
 } // namespace

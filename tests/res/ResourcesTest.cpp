@@ -4,6 +4,7 @@
 #include "platform/ImageListData.h"
 #include "platform/Internal.h"
 #include "platform/QtHandles.h"
+#include "platform/WndCore.h"
 #include "res/Resources.h"
 #include "res/resource.h"
 
@@ -12,9 +13,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QWidget>
 
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -150,6 +153,28 @@ TEST(ResourcesTest, IconsLoadAndKnowTheirIds)
         HICON h = AfxLoadIconHandle(id, 16);
         ASSERT_NE(h, nullptr) << id;
         EXPECT_EQ(AfxIconResourceId(h), id);
+        // Drawn at the size asked for, also between the usual sizes, and
+        // still there after its handle is gone (the tray keeps a copy).
+        QIcon copy = *AfxIconFromHandle(h);
+        DestroyIcon(h);
+        for (int size : {16, 20, 22, 48}) {
+            const QImage image = copy.pixmap(size, size).toImage();
+            EXPECT_EQ(image.size(), QSize(size, size)) << id;
+            int opaque = 0;
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x)
+                    opaque += qAlpha(image.pixel(x, y)) > 200;
+            EXPECT_GT(opaque, size * size / 8) << id << " at " << size;
+        }
+        // The disabled picture is grey.
+        const QImage grey = copy.pixmap(QSize(32, 32), QIcon::Disabled).toImage();
+        const QImage normal = copy.pixmap(QSize(32, 32)).toImage();
+        EXPECT_EQ(grey.size(), QSize(32, 32));
+        if (id == IDI_TRAY_ALARM) {
+            const QColor red = normal.pixelColor(16, 16), dim = grey.pixelColor(16, 16);
+            EXPECT_GT(red.red() - red.blue(), 80);
+            EXPECT_LT(std::abs(dim.red() - dim.blue()), 40);
+        }
     }
 }
 
