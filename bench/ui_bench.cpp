@@ -1,7 +1,7 @@
 // The user interface against plain Qt Widgets, each figure a ratio measured
 // in the same run on the same machine:
 //   start-up     process start to the main window shown and painted, against
-//                a program that only shows one QWidget;
+//                bench_ui_reference, a program that only shows one QWidget;
 //   list         a whole list refresh, UpdateList(-1), of 10^3 and 10^4
 //                reminders, against filling a QTreeWidget of the same size
 //                with the same texts, check marks and icons directly;
@@ -16,6 +16,8 @@
 #include "mainwnd/MainDlg.h"
 #include "mainwnd/ReminderApp.h"
 #include "platform/QtHandles.h"
+
+#include "UiChild.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -48,128 +50,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-// ---- What a child process reports ----------------------------------------------------
-
-long ResidentKb()
-{
-    std::ifstream in("/proc/self/status");
-    std::string key;
-    while (in >> key) {
-        if (key == "VmRSS:") {
-            long kb = 0;
-            in >> kb;
-            return kb;
-        }
-        in.ignore(1 << 20, '\n');
-    }
-    return -1;
-}
-
-// Context switches of every thread: each one is the thread going to sleep or
-// being woken, the cost an idle program should not cause.
-long ContextSwitches()
-{
-    long total = 0;
-    std::error_code ec;
-    for (const auto& task : fs::directory_iterator("/proc/self/task", ec)) {
-        std::ifstream in(task.path() / "status");
-        std::string key;
-        while (in >> key) {
-            if (key == "voluntary_ctxt_switches:" || key == "nonvoluntary_ctxt_switches:") {
-                long n = 0;
-                in >> n;
-                total += n;
-            }
-            in.ignore(1 << 20, '\n');
-        }
-    }
-    return total;
-}
-
-// Counts the events that wake the main thread, by receiver class.
-class WakeCounter : public QObject {
-public:
-    bool counting = false;
-    std::map<std::string, int> timers;
-    int sockets = 0;
-
-    bool eventFilter(QObject* o, QEvent* e) override
-    {
-        if (counting) {
-            if (e->type() == QEvent::Timer)
-                ++timers[o->metaObject()->className()];
-            else if (e->type() == QEvent::SockAct)
-                ++sockets;
-        }
-        return false;
-    }
-};
-
-// Calls `shown` once, when the first top-level window has been exposed and
-// the events that paint it have been handled.
-class ShowWatcher : public QObject {
-public:
-    explicit ShowWatcher(std::function<void()> shown) : m_shown(std::move(shown)) {}
-
-    bool eventFilter(QObject* o, QEvent* e) override
-    {
-        if (!m_done && e->type() == QEvent::Expose) {
-            auto* w = qobject_cast<QWindow*>(o);
-            if (w && w->isExposed()) {
-                m_done = true;
-                QTimer::singleShot(0, [this] { m_shown(); });
-            }
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> m_shown;
-    bool m_done = false;
-};
-
-[[noreturn]] void Finish(const std::string& report)
-{
-    std::fputs(report.c_str(), stdout);
-    std::fflush(stdout);
-    std::_Exit(0);  // the figures are out; tearing down is not measured
-}
-
-// After the window is shown: reports at once (lingerMs 0), or after a quiet
-// period with what woke the process during it.
-void AfterShown(WakeCounter* counter, int lingerMs)
-{
-    if (lingerMs == 0)
-        Finish("rss_kb " + std::to_string(ResidentKb()) + "\n");
-    const long switches = ContextSwitches();
-    counter->counting = true;
-    QTimer::singleShot(lingerMs, [counter, switches] {
-        counter->counting = false;
-        std::string r = "rss_kb " + std::to_string(ResidentKb()) + "\n";
-        r += "switches " + std::to_string(ContextSwitches() - switches) + "\n";
-        r += "sockets " + std::to_string(counter->sockets) + "\n";
-        int total = -1;  // this quiet period's own end is a timer too
-        for (const auto& [cls, n] : counter->timers)
-            total += n;
-        r += "timers " + std::to_string(total) + "\n";
-        for (const auto& [cls, n] : counter->timers)
-            r += "timer_by " + cls + " " + std::to_string(n) + "\n";
-        Finish(r);
-    });
-}
-
-int ChildReference(int argc, char** argv, int lingerMs)
-{
-    QApplication app(argc, argv);
-    auto* counter = new WakeCounter;
-    app.installEventFilter(counter);
-    app.installEventFilter(new ShowWatcher([=] { AfterShown(counter, lingerMs); }));
-    QWidget window;
-    window.setWindowTitle("Reference");
-    window.resize(640, 480);
-    window.show();
-    return app.exec();
-}
+using namespace uibench;
 
 int ChildTalvo(char* argv0, const char* file, int lingerMs, bool hidden)
 {
@@ -193,6 +74,7 @@ int ChildTalvo(char* argv0, const char* file, int lingerMs, bool hidden)
 // ---- The driver ----------------------------------------------------------------------------
 
 std::string g_self;
+std::string g_reference;  // the minimal program, beside this one
 std::string g_root;
 
 // Due times are stored in local standard time; the bench runs in UTC.
@@ -221,6 +103,9 @@ struct Run {
 // reads what it reports.
 Run Spawn(const std::vector<std::string>& args)
 {
+    // {"--child", "reference", ms} runs the separate minimal program.
+    const bool reference = args.size() >= 3 && args[1] == "reference";
+    const std::string& program = reference ? g_reference : g_self;
     const std::string home = g_root + "/home";
     fs::remove_all(home);
     fs::create_directories(home + "/config");
@@ -240,15 +125,15 @@ Run Spawn(const std::vector<std::string>& args)
     posix_spawn_file_actions_adddup2(&actions, pipeFd[1], 1);
     posix_spawn_file_actions_addclose(&actions, pipeFd[0]);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> argv{const_cast<char*>(g_self.c_str())};
-    for (const auto& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (size_t i = reference ? 2 : 0; i < args.size(); ++i)
+        argv.push_back(const_cast<char*>(args[i].c_str()));
     argv.push_back(nullptr);
 
     Run run;
     const auto start = Clock::now();
     pid_t pid = 0;
-    if (posix_spawn(&pid, g_self.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
         std::exit(1);
     close(pipeFd[1]);
     std::string out;
@@ -423,8 +308,6 @@ int main(int argc, char** argv)
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     if (argc >= 4 && std::strcmp(argv[1], "--child") == 0) {
-        if (std::strcmp(argv[2], "reference") == 0)
-            return ChildReference(1, argv, std::atoi(argv[3]));
         if (argc >= 5 && std::strcmp(argv[2], "talvo") == 0)
             return ChildTalvo(argv[0], argv[3], std::atoi(argv[4]), argc >= 6 && std::strcmp(argv[5], "hidden") == 0);
         return 2;
@@ -442,6 +325,7 @@ int main(int argc, char** argv)
     setenv("TZ", "UTC", 1);
     tzset();
     g_self = fs::canonical("/proc/self/exe").string();
+    g_reference = fs::path(g_self).parent_path() / "bench_ui_reference";
     char tmpl[] = "/tmp/talvo_bench_ui_XXXXXX";
     if (!mkdtemp(tmpl))
         return 1;
