@@ -11,7 +11,8 @@
 //   memory       resident set with 10^4 reminders loaded, against the
 //                minimal program.
 // Run: build/bench/bench_ui [--idle-seconds N] [--runs N] [--only startup|memory|idle|list]
-// The windows use Qt's offscreen platform unless QT_QPA_PLATFORM says another.
+// The windows use Qt's offscreen platform unless QT_QPA_PLATFORM says another;
+// the locale is Swedish (LANG=sv_SE.UTF-8) and the zone UTC.
 
 #include "mainwnd/MainDlg.h"
 #include "mainwnd/ReminderApp.h"
@@ -322,8 +323,12 @@ int main(int argc, char** argv)
         else if (std::strcmp(argv[i], "--only") == 0)
             only = argv[i + 1];
     }
+    // A Swedish user's locale and a fixed zone, whatever the shell has.
     setenv("TZ", "UTC", 1);
     tzset();
+    setenv("LANG", "sv_SE.UTF-8", 1);
+    unsetenv("LC_ALL");
+    unsetenv("LC_TIME");
     g_self = fs::canonical("/proc/self/exe").string();
     g_reference = fs::path(g_self).parent_path() / "bench_ui_reference";
     char tmpl[] = "/tmp/talvo_bench_ui_XXXXXX";

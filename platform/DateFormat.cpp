@@ -23,7 +23,41 @@ std::string BaseLocaleName(std::string name)
     return name;
 }
 
-bool ResolveLocale(LCID lcid, QLocale& locale, bool& isC)
+QString Win32TimePicture(const QString& qt);
+
+// The user's locale as last resolved: a list refresh formats every row, and
+// building a QLocale from its name each time costs more than the formatting.
+struct ResolvedLocale {
+    std::string name;
+    QLocale locale;
+    bool isC = true;
+    QString shortDate, longDate, longTime;  // the locale's pictures
+};
+
+const ResolvedLocale& UserLocale()
+{
+    static ResolvedLocale cache;
+    static bool valid = false;
+    std::string name = BaseLocaleName(UserTimeLocaleName());
+    if (valid && name == cache.name)
+        return cache;
+    cache = ResolvedLocale();
+    cache.name = name;
+    cache.isC = IsCLocale(name);
+    if (!cache.isC) {
+        cache.locale = QLocale(QString::fromStdString(name));
+        cache.isC = cache.locale.language() == QLocale::C;
+    }
+    if (!cache.isC) {
+        cache.shortDate = cache.locale.dateFormat(QLocale::ShortFormat);
+        cache.longDate = cache.locale.dateFormat(QLocale::LongFormat);
+        cache.longTime = Win32TimePicture(cache.locale.timeFormat(QLocale::LongFormat));
+    }
+    valid = true;
+    return cache;
+}
+
+bool ResolveLocale(LCID lcid, QLocale& locale, bool& isC, const ResolvedLocale** user = nullptr)
 {
     if (lcid == LOCALE_INVARIANT) {
         isC = true;
@@ -31,12 +65,12 @@ bool ResolveLocale(LCID lcid, QLocale& locale, bool& isC)
     }
     if (lcid != LOCALE_USER_DEFAULT && lcid != LOCALE_SYSTEM_DEFAULT && lcid != 0)
         return false;
-    std::string name = BaseLocaleName(UserTimeLocaleName());
-    isC = IsCLocale(name);
-    if (!isC) {
-        locale = QLocale(QString::fromStdString(name));
-        isC = locale.language() == QLocale::C;
-    }
+    const ResolvedLocale& resolved = UserLocale();
+    isC = resolved.isC;
+    if (!isC)
+        locale = resolved.locale;
+    if (user)
+        *user = &resolved;
     return true;
 }
 
@@ -237,7 +271,8 @@ int GetDateFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCSTR 
     }
     QLocale locale;
     bool isC = false;
-    if (!ResolveLocale(Locale, locale, isC)) {
+    const ResolvedLocale* user = nullptr;
+    if (!ResolveLocale(Locale, locale, isC, &user)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
@@ -252,6 +287,8 @@ int GetDateFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCSTR 
         picture = FromAnsi(lpFormat);
     else if (isC)
         picture = (flags & DATE_LONGDATE) ? QStringLiteral("dddd, d MMMM yyyy") : QStringLiteral("yyyy-MM-dd");
+    else if (user)
+        picture = (flags & DATE_LONGDATE) ? user->longDate : user->shortDate;
     else
         picture = locale.dateFormat((flags & DATE_LONGDATE) ? QLocale::LongFormat : QLocale::ShortFormat);
     return CopyResult(FormatDatePicture(picture, date, locale, isC), lpDateStr, cchDate);
@@ -266,7 +303,8 @@ int GetTimeFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCSTR 
     }
     QLocale locale;
     bool isC = false;
-    if (!ResolveLocale(Locale, locale, isC)) {
+    const ResolvedLocale* user = nullptr;
+    if (!ResolveLocale(Locale, locale, isC, &user)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
@@ -280,6 +318,8 @@ int GetTimeFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCSTR 
         picture = FromAnsi(lpFormat);
     else if (isC)
         picture = QStringLiteral("HH:mm:ss");
+    else if (user)
+        picture = user->longTime;
     else
         picture = Win32TimePicture(locale.timeFormat(QLocale::LongFormat));
     DWORD flags = dwFlags & ~LOCALE_NOUSEROVERRIDE;
