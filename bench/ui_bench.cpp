@@ -22,10 +22,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
-#include <QMap>
-#include <QTimer>
 #include <QTreeWidget>
-#include <QWindow>
 
 #include <algorithm>
 #include <chrono>
@@ -36,7 +33,6 @@
 #include <filesystem>
 #include <fcntl.h>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <spawn.h>
 #include <string>

@@ -22,21 +22,21 @@ AfxMessageBoxHookState& AfxMessageBoxHook()
 
 namespace {
 
-struct ButtonSpec {
+struct ButtonChoice {
     int id;
     const char* label;
     QMessageBox::ButtonRole role;
 };
 
-std::vector<ButtonSpec> ButtonsFor(UINT type)
+std::vector<ButtonChoice> ButtonsFor(UINT type)
 {
-    const ButtonSpec ok{int(IDOK), "OK", QMessageBox::AcceptRole};
-    const ButtonSpec cancel{int(IDCANCEL), "Avbryt", QMessageBox::RejectRole};
-    const ButtonSpec yes{int(IDYES), "Ja", QMessageBox::YesRole};
-    const ButtonSpec no{int(IDNO), "Nej", QMessageBox::NoRole};
-    const ButtonSpec abort{int(IDABORT), "Avbryt", QMessageBox::RejectRole};
-    const ButtonSpec retry{int(IDRETRY), "F\xC3\xB6rs\xC3\xB6k igen", QMessageBox::AcceptRole};
-    const ButtonSpec ignore{int(IDIGNORE), "Ignorera", QMessageBox::AcceptRole};
+    const ButtonChoice ok{int(IDOK), "OK", QMessageBox::AcceptRole};
+    const ButtonChoice cancel{int(IDCANCEL), "Avbryt", QMessageBox::RejectRole};
+    const ButtonChoice yes{int(IDYES), "Ja", QMessageBox::YesRole};
+    const ButtonChoice no{int(IDNO), "Nej", QMessageBox::NoRole};
+    const ButtonChoice abort{int(IDABORT), "Avbryt", QMessageBox::RejectRole};
+    const ButtonChoice retry{int(IDRETRY), "F\xC3\xB6rs\xC3\xB6k igen", QMessageBox::AcceptRole};
+    const ButtonChoice ignore{int(IDIGNORE), "Ignorera", QMessageBox::AcceptRole};
     switch (type & MB_TYPEMASK) {
     case MB_OKCANCEL: return {ok, cancel};
     case MB_ABORTRETRYIGNORE: return {abort, retry, ignore};
@@ -67,34 +67,34 @@ int ShowMessageBox(HWND hWnd, LPCSTR text, LPCSTR caption, UINT type, UINT iconT
     // A hidden owner (the main window in the tray) must not hide its box.
     QWidget* parent = owner && owner->isVisible() ? owner : nullptr;
     QMessageBox box(IconFor(iconType), qCaption, qText, QMessageBox::NoButton, parent);
-    std::vector<ButtonSpec> specs = ButtonsFor(type);
+    std::vector<ButtonChoice> choices = ButtonsFor(type);
     std::vector<QAbstractButton*> buttons;
-    for (const ButtonSpec& s : specs)
+    for (const ButtonChoice& s : choices)
         buttons.push_back(box.addButton(FromAnsi(s.label), s.role));
     std::size_t def = (type & MB_DEFMASK) >> 8;
-    if (def >= specs.size())
+    if (def >= choices.size())
         def = 0;
     if (auto* pb = qobject_cast<QPushButton*>(buttons[def]))
         box.setDefaultButton(pb);
     // Esc answers Cancel where there is one; a lone OK also takes Esc.
     int escape = -1;
-    for (std::size_t i = 0; i < specs.size(); ++i)
-        if (specs[i].id == int(IDCANCEL))
+    for (std::size_t i = 0; i < choices.size(); ++i)
+        if (choices[i].id == int(IDCANCEL))
             escape = int(i);
-    if (escape < 0 && specs.size() == 1)
+    if (escape < 0 && choices.size() == 1)
         escape = 0;
     if (escape >= 0)
         box.setEscapeButton(buttons[std::size_t(escape)]);
 
     AfxMessageBoxHookState& hook = AfxMessageBoxHook();
-    int answer = specs[def].id;
+    int answer = choices[def].id;
     if (hook.enabled) {
         // Answered in place of the user; an answer the box cannot give falls
         // back to its default button.
         if (!hook.answers.empty()) {
             int queued = hook.answers.front();
             hook.answers.pop_front();
-            if (std::any_of(specs.begin(), specs.end(), [queued](const ButtonSpec& s) { return s.id == queued; }))
+            if (std::any_of(choices.begin(), choices.end(), [queued](const ButtonChoice& s) { return s.id == queued; }))
                 answer = queued;
         }
     } else {
@@ -105,9 +105,9 @@ int ShowMessageBox(HWND hWnd, LPCSTR text, LPCSTR caption, UINT type, UINT iconT
         QAbstractButton* clicked = box.clickedButton();
         auto it = std::find(buttons.begin(), buttons.end(), clicked);
         if (it != buttons.end())
-            answer = specs[std::size_t(it - buttons.begin())].id;
+            answer = choices[std::size_t(it - buttons.begin())].id;
         else if (escape >= 0)
-            answer = specs[std::size_t(escape)].id;
+            answer = choices[std::size_t(escape)].id;
     }
 
     testhooks::MessageBoxRecord record;

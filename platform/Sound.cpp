@@ -50,10 +50,14 @@ const TalvoSoundModule* Module()
 #ifdef TALVO_SOUND_MODULE_BUILT
     candidates.emplace_back(TALVO_SOUND_MODULE_BUILT);
 #endif
+    std::string why = kTalvoSoundModuleFile;
     for (const std::string& path : candidates) {
         void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!handle)
+        if (!handle) {
+            if (const char* error = dlerror())  // reading it clears it
+                why = error;
             continue;
+        }
         using Get = const TalvoSoundModule* (*)();
         if (auto get = reinterpret_cast<Get>(dlsym(handle, "TalvoSoundModuleGet"))) {
             g_module = get();
@@ -61,7 +65,7 @@ const TalvoSoundModule* Module()
         }
         dlclose(handle);
     }
-    Trace("No sound module: %s\n", dlerror() ? dlerror() : kTalvoSoundModuleFile);
+    Trace("No sound module: %s\n", why.c_str());
     return nullptr;
 }
 

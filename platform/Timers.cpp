@@ -162,17 +162,17 @@ private:
     // clock is set.
     void ArmClockWatch()
     {
-        itimerspec spec{};
-        clock_gettime(CLOCK_REALTIME, &spec.it_value);
-        spec.it_value.tv_sec += 10L * 365 * 24 * 3600;
-        timerfd_settime(m_clockFd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr);
+        itimerspec when{};
+        clock_gettime(CLOCK_REALTIME, &when.it_value);
+        when.it_value.tv_sec += 10L * 365 * 24 * 3600;
+        timerfd_settime(m_clockFd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &when, nullptr);
     }
 
     void Reschedule()
     {
         if (!Open())
             return;
-        itimerspec spec{};
+        itimerspec when{};
         if (!timers.empty()) {
             std::uint64_t next = timers.front().deadline;
             for (const Timer& t : timers)
@@ -181,10 +181,10 @@ private:
             std::uint64_t wait = next > now ? next - now : 0;
             if (wait == 0)
                 wait = 1;  // zero would disarm the timerfd
-            spec.it_value.tv_sec = time_t(wait / 1000u);
-            spec.it_value.tv_nsec = long(wait % 1000u) * 1000000L;
+            when.it_value.tv_sec = time_t(wait / 1000u);
+            when.it_value.tv_nsec = long(wait % 1000u) * 1000000L;
         }
-        timerfd_settime(m_bootFd, 0, &spec, nullptr);
+        timerfd_settime(m_bootFd, 0, &when, nullptr);
     }
 };
 

@@ -27,21 +27,9 @@ for f in /usr/lib/talvo/talvo /usr/lib/talvo/libtalvo_sound.so /usr/lib/talvo/Re
 done
 [ "$(readlink -f /usr/bin/talvo)" = /usr/lib/talvo/talvo ] || { echo "bin/talvo is not the program" >&2; exit 1; }
 # The installed program starts from its launcher's command, finds its files,
-# and ends on SIGTERM with its list saved.
+# and ends on SIGTERM with its list saved (the same check the tests make).
 exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/example.lindqvarn.Talvo.desktop)
-tmp=$(mktemp -d)
-(
-  export HOME=$tmp XDG_CONFIG_HOME=$tmp/c XDG_DATA_HOME=$tmp/d XDG_RUNTIME_DIR=$tmp QT_QPA_PLATFORM=offscreen
-  cd "$tmp"
-  $exec_line 2>/dev/null &
-  pid=$!
-  for _ in $(seq 100); do [ -s "$tmp/c/Talvo/registry.reg" ] && break; sleep 0.1; done
-  sleep 0.5
-  kill -TERM $pid
-  wait $pid
-)
-[ -s "$tmp/d/Talvo/talvo.tlv" ] || { echo "the installed program did not start and save its list" >&2; exit 1; }
-rm -rf "$tmp"
+bash tests/mainwnd/sigterm_test.sh "$exec_line"
 
 $sudo dpkg -r talvo
 for f in /usr/bin/talvo /usr/lib/talvo /usr/share/applications/example.lindqvarn.Talvo.desktop; do
