@@ -7,19 +7,23 @@
 #include "res/resource.h"
 #include "support/ShellHelpers.h"
 
+#include <cstdio>
+
 namespace {
 
-// " (+D hh:mm:ss)" for a push interval in seconds.
+// " (+D hh:mm:ss)" for a push interval in seconds. Written into one buffer:
+// a refresh writes one for every row.
 CString PushSuffix(long p)
 {
-    auto two = [](long v) {
-        CString s;
-        s.Format(v < 10 ? "0%ld" : "%ld", v);
-        return s;
-    };
-    CString days;
-    days.Format("%ld ", p / 86400);
-    return " (+" + days + two(p / 3600 % 24) + ":" + two(p / 60 % 60) + ":" + two(p % 60) + ")";
+    char buffer[96];
+    int n = std::snprintf(buffer, sizeof buffer, " (+%ld ", p / 86400);
+    const char* separator = "";
+    for (long v : {p / 3600 % 24, p / 60 % 60, p % 60}) {
+        n += std::snprintf(buffer + n, sizeof buffer - size_t(n), v < 10 ? "%s0%ld" : "%s%ld", separator, v);
+        separator = ":";
+    }
+    std::snprintf(buffer + n, sizeof buffer - size_t(n), ")");
+    return buffer;
 }
 
 } // namespace

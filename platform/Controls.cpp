@@ -67,9 +67,32 @@ QWidget* AfxCreateControlWidget(const DialogItemTemplate& item, QWidget* parent)
     return w;
 }
 
+namespace {
+
+// Ids live beside the widgets rather than as dynamic properties: a property
+// lookup walks the whole meta-object chain first, and every notification
+// asks for the id.
+QHash<const QObject*, int>& ControlIds()
+{
+    static auto* ids = new QHash<const QObject*, int>;  // outlives every widget
+    return *ids;
+}
+
+} // namespace
+
+void AfxSetControlId(QWidget* control, int id)
+{
+    QHash<const QObject*, int>& ids = ControlIds();
+    if (!ids.contains(control))
+        QObject::connect(control, &QObject::destroyed, [](QObject* o) { ControlIds().remove(o); });
+    ids.insert(control, id);
+}
+
+bool AfxHasControlId(const QWidget* control) { return control && ControlIds().contains(control); }
+
 UINT AfxControlId(const QWidget* control)
 {
-    return control ? UINT(control->property(kCtrlIdProperty).toInt()) : 0;
+    return control ? UINT(ControlIds().value(control, 0)) : 0;
 }
 
 void AfxNotifyCommand(QWidget* control, UINT code)

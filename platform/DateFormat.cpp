@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QLocale>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -117,10 +118,30 @@ int AppendQuoted(const QString& f, int i, QString& out)
     return i;
 }
 
-QString FormatDatePicture(const QString& f, const QDate& date, const QLocale& locale, bool isC)
+// Appends v in decimal, padded with zeros to at least width digits.
+void AppendNumber(QString& out, int v, int width)
 {
-    QLocale names = isC ? QLocale::c() : locale;
+    char16_t digits[12];
+    int n = 0;
+    unsigned u = unsigned(v < 0 ? -v : v);
+    do {
+        digits[n++] = char16_t(u'0' + u % 10);
+        u /= 10;
+    } while (u);
+    if (v < 0)
+        out += u'-';
+    for (int pad = n; pad < width; ++pad)
+        out += u'0';
+    while (n)
+        out += QChar(digits[--n]);
+}
+
+QString FormatDatePicture(const QString& f, const SYSTEMTIME& st, const QDate& date, const QLocale& locale,
+                          bool isC)
+{
+    const QLocale& names = isC ? QLocale::c() : locale;
     QString out;
+    out.reserve(f.size() + 8);
     int i = 0;
     while (i < f.size()) {
         QChar c = f[i];
@@ -130,23 +151,21 @@ QString FormatDatePicture(const QString& f, const QDate& date, const QLocale& lo
         }
         int n = RunLength(f, i);
         if (c == u'd') {
-            if (n == 1) out += QString::number(date.day());
-            else if (n == 2) out += QString::number(date.day()).rightJustified(2, u'0');
+            if (n <= 2) AppendNumber(out, st.wDay, n);
             else if (n == 3) out += names.dayName(date.dayOfWeek(), QLocale::ShortFormat);
             else out += names.dayName(date.dayOfWeek(), QLocale::LongFormat);
         } else if (c == u'M') {
-            if (n == 1) out += QString::number(date.month());
-            else if (n == 2) out += QString::number(date.month()).rightJustified(2, u'0');
-            else if (n == 3) out += names.monthName(date.month(), QLocale::ShortFormat);
-            else out += names.monthName(date.month(), QLocale::LongFormat);
+            if (n <= 2) AppendNumber(out, st.wMonth, n);
+            else if (n == 3) out += names.monthName(st.wMonth, QLocale::ShortFormat);
+            else out += names.monthName(st.wMonth, QLocale::LongFormat);
         } else if (c == u'y') {
-            if (n == 1) out += QString::number(date.year() % 100);
-            else if (n == 2) out += QString::number(date.year() % 100).rightJustified(2, u'0');
-            else out += QString::number(date.year()).rightJustified(4, u'0');
+            if (n <= 2) AppendNumber(out, st.wYear % 100, n);
+            else AppendNumber(out, st.wYear, 4);
         } else if (c == u'g') {
             // No eras in the Gregorian calendar used here.
         } else {
-            out += QString(n, c);
+            for (int k = 0; k < n; ++k)
+                out += c;
         }
         i += n;
     }
@@ -159,10 +178,8 @@ QString FormatTimePicture(const QString& f, const SYSTEMTIME& t, DWORD flags, co
     bool noMarker = flags & TIME_NOTIMEMARKER;
     bool noMinutes = flags & TIME_NOMINUTESORSECONDS;
     bool noSeconds = noMinutes || (flags & TIME_NOSECONDS);
-    QString am = isC ? QStringLiteral("AM") : locale.amText();
-    QString pm = isC ? QStringLiteral("PM") : locale.pmText();
-    QString marker = t.wHour < 12 ? am : pm;
     QString out;
+    out.reserve(f.size() + 4);
     int i = 0;
     while (i < f.size()) {
         QChar c = f[i];
@@ -183,15 +200,19 @@ QString FormatTimePicture(const QString& f, const SYSTEMTIME& t, DWORD flags, co
                 if (hour == 0)
                     hour = 12;
             }
-            out += n >= 2 ? QString::number(hour).rightJustified(2, u'0') : QString::number(hour);
+            AppendNumber(out, hour, std::min(n, 2));
         } else if (c == u'm') {
-            out += n >= 2 ? QString::number(t.wMinute).rightJustified(2, u'0') : QString::number(t.wMinute);
+            AppendNumber(out, t.wMinute, std::min(n, 2));
         } else if (c == u's') {
-            out += n >= 2 ? QString::number(t.wSecond).rightJustified(2, u'0') : QString::number(t.wSecond);
+            AppendNumber(out, t.wSecond, std::min(n, 2));
         } else if (c == u't') {
+            const QString marker = isC ? QString::fromLatin1(t.wHour < 12 ? "AM" : "PM")
+                                       : t.wHour < 12 ? locale.amText()
+                                                      : locale.pmText();
             out += n >= 2 ? marker : marker.left(1);
         } else {
-            out += QString(n, c);
+            for (int k = 0; k < n; ++k)
+                out += c;
         }
         i += n;
     }
@@ -291,7 +312,7 @@ int GetDateFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCSTR 
         picture = (flags & DATE_LONGDATE) ? user->longDate : user->shortDate;
     else
         picture = locale.dateFormat((flags & DATE_LONGDATE) ? QLocale::LongFormat : QLocale::ShortFormat);
-    return CopyResult(FormatDatePicture(picture, date, locale, isC), lpDateStr, cchDate);
+    return CopyResult(FormatDatePicture(picture, st, date, locale, isC), lpDateStr, cchDate);
 }
 
 int GetTimeFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCSTR lpFormat, LPSTR lpTimeStr,

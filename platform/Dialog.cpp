@@ -1,6 +1,7 @@
 #include "platform/Dialog.h"
 
 #include "platform/DialogBuilder.h"
+#include "platform/ControlWidgets.h"
 #include "platform/Internal.h"
 #include "platform/QtHandles.h"
 #include "platform/Trace.h"
@@ -231,7 +232,7 @@ DWORD CDialog::GetDefID() const
         return 0;
     for (QObject* o : dlg->children())
         if (auto* c = qobject_cast<QWidget*>(o); c && !c->isWindow() && IsDefPushButton(c))
-            return MAKELONG(WORD(c->property(kCtrlIdProperty).toInt()), DC_HASDEFID);
+            return MAKELONG(WORD(AfxControlId(c)), DC_HASDEFID);
     return 0;
 }
 
@@ -256,9 +257,9 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg)
                                         qobject_cast<QTextEdit*>(target->parentWidget()))))
             return FALSE;
         // A focused push button is the default while it has the focus.
-        if (auto* pb = qobject_cast<QPushButton*>(target); pb && pb->property(kCtrlIdProperty).isValid()) {
+        if (auto* pb = qobject_cast<QPushButton*>(target); pb && AfxHasControlId(pb)) {
             if (pb->isEnabled())
-                SendMessage(WM_COMMAND, MAKELONG(WORD(pb->property(kCtrlIdProperty).toInt()), WORD(BN_CLICKED)),
+                SendMessage(WM_COMMAND, MAKELONG(WORD(AfxControlId(pb)), WORD(BN_CLICKED)),
                             reinterpret_cast<LPARAM>(HandleFromWidget(pb)));
             return TRUE;
         }

@@ -223,7 +223,7 @@ CDialogWidget* AfxBuildDialog(const DialogTemplate& t, QWidget* owner, CWnd* pWn
         if (!c->property(kClassProperty).isValid())
             c->setProperty(kClassProperty, QByteArray(item.className));
         c->setProperty("talvoExStyle", uint(item.exStyle));
-        c->setProperty(kCtrlIdProperty, int(item.id));
+        AfxSetControlId(c, int(item.id));
         QRect r = ControlRect(item, u, menuHeight);
         // An up-down control with UDS_AUTOBUDDY | UDS_ALIGNRIGHT sits inside
         // the right edge of the control before it, which gives up that room.

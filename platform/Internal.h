@@ -6,8 +6,11 @@
 
 class QWidget;
 
+// A control's id, set once when the dialog is built. (Controls.)
+void AfxSetControlId(QWidget* control, int id);
+bool AfxHasControlId(const QWidget* control);
+
 // Widget properties the window layer keeps on every control.
-inline constexpr const char* kCtrlIdProperty = "talvoCtrlId";    // int: the control id
 inline constexpr const char* kStyleProperty = "talvoStyle";      // uint: WS_/BS_/... bits
 inline constexpr const char* kClassProperty = "talvoClass";      // QByteArray: Win32 class name
 

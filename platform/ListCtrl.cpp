@@ -12,6 +12,7 @@
 #include "platform/TextCodec.h"
 #include "platform/WndCore.h"
 
+#include <QFontMetricsF>
 #include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -19,23 +20,57 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
 
 constexpr int kParamRole = Qt::UserRole;
 constexpr int kImageRole = Qt::UserRole + 1;
+constexpr int kLeftAlignment = int(Qt::AlignLeft | Qt::AlignVCenter);
 
-class ListWidget : public QTreeWidget {
+class ListWidget;
+
+// Changes made from code in several Qt steps are reported once, as one change.
+class Quiet {
+public:
+    explicit Quiet(ListWidget* w);
+    ~Quiet();
+    Quiet(const Quiet&) = delete;
+    Quiet& operator=(const Quiet&) = delete;
+
+private:
+    ListWidget* m_w;
+};
+
+class ListWidget : public QTreeWidget, public AfxRedrawTarget {
 public:
     DWORD exStyle = 0;
     int selectionMark = -1;
-    std::vector<UINT> shadow;  // per row: LVIS_ bits and the state image
+    static constexpr int kMeasuredColumns = 4;
+    struct Row {
+        UINT state = 0;  // LVIS_ bits and the state image
+        // Text widths by summed character advances, -1 while unknown: an
+        // autosize ranks every row by them (see ContentWidth).
+        float widths[kMeasuredColumns] = {-1, -1, -1, -1};
+    };
+    std::vector<Row> shadow;  // one per row
     std::vector<int> alignments;
     CImageList* smallImages = nullptr;
     std::shared_ptr<CImageListImages> images;
     int quiet = 0;  // > 0 while the widget is being changed from code in steps
+    // Rows appended while redraw is off, not yet in the tree: filling them
+    // there skips the model's change signals for every text, icon and check.
+    std::vector<QTreeWidgetItem*> pending;
+
+private:
+    std::optional<QFontMetricsF> metrics;
+    std::array<qreal, 256> latin{};
+    QHash<char16_t, qreal> others;
+
+public:
 
     explicit ListWidget(QWidget* parent) : QTreeWidget(parent)
     {
@@ -57,6 +92,95 @@ public:
             if (!quiet)
                 SyncRow(indexOfTopLevelItem(item));
         });
+    }
+
+    ~ListWidget() override
+    {
+        for (QTreeWidgetItem* it : pending)
+            delete it;
+    }
+
+    // The sum of the advances of a text's characters in the list's font.
+    qreal Estimate(const QString& text)
+    {
+        if (!metrics) {
+            metrics.emplace(font());
+            latin.fill(-1);
+            others.clear();
+        }
+        qreal sum = 0;
+        for (QChar c : text) {
+            const char16_t u = c.unicode();
+            if (u < latin.size()) {
+                if (latin[u] < 0)
+                    latin[u] = metrics->horizontalAdvance(c);
+                sum += latin[u];
+                continue;
+            }
+            auto it = others.constFind(u);
+            if (it == others.constEnd())
+                it = others.insert(u, metrics->horizontalAdvance(c));
+            sum += *it;
+        }
+        return sum;
+    }
+
+    const QFontMetricsF& Metrics()
+    {
+        if (!metrics)
+            Estimate(QString());
+        return *metrics;
+    }
+
+    void NoteText(int row, int col, const QString& text)
+    {
+        if (row >= 0 && row < int(shadow.size()) && col >= 0 && col < kMeasuredColumns)
+            shadow[size_t(row)].widths[col] = float(Estimate(text));
+    }
+
+    qreal TextWidth(int row, int col)
+    {
+        if (col >= kMeasuredColumns)
+            return Estimate(Item(row)->text(col));
+        float& width = shadow[size_t(row)].widths[col];
+        if (width < 0)
+            width = float(Estimate(Item(row)->text(col)));
+        return width;
+    }
+
+    void ForgetTextWidths()
+    {
+        for (Row& r : shadow)
+            std::fill(std::begin(r.widths), std::end(r.widths), -1.0f);
+    }
+
+    int Count() const { return topLevelItemCount() + int(pending.size()); }
+
+    QTreeWidgetItem* Item(int row) const
+    {
+        const int inTree = topLevelItemCount();
+        if (row < inTree)
+            return topLevelItem(row);
+        row -= inTree;
+        return row < int(pending.size()) ? pending[size_t(row)] : nullptr;
+    }
+
+    // Puts the pending rows into the tree, before anything that needs the
+    // model, the view or the selection.
+    void Flush()
+    {
+        if (pending.empty())
+            return;
+        QList<QTreeWidgetItem*> items(pending.begin(), pending.end());
+        pending.clear();
+        Quiet q(this);
+        addTopLevelItems(items);
+    }
+
+    void RedrawChanged(bool on) override
+    {
+        if (on)
+            Flush();
     }
 
     void Bind()
@@ -93,7 +217,7 @@ public:
 
     UINT ActualState(int row) const
     {
-        QTreeWidgetItem* it = topLevelItem(row);
+        QTreeWidgetItem* it = Item(row);
         if (!it)
             return 0;
         UINT s = 0;
@@ -111,10 +235,10 @@ public:
         if (row < 0 || row >= int(shadow.size()))
             return;
         UINT now = ActualState(row);
-        UINT old = shadow[size_t(row)];
+        UINT old = shadow[size_t(row)].state;
         if (now == old)
             return;
-        shadow[size_t(row)] = now;
+        shadow[size_t(row)].state = now;
         Notify(row, old, now);
     }
 
@@ -125,7 +249,7 @@ public:
         nm.uOldState = old;
         nm.uNewState = now;
         nm.uChanged = LVIF_STATE;
-        if (QTreeWidgetItem* it = topLevelItem(row))
+        if (QTreeWidgetItem* it = Item(row))
             nm.lParam = LPARAM(it->data(0, kParamRole).toLongLong());
         AfxNotifyParent(this, &nm.hdr, LVN_ITEMCHANGED);
     }
@@ -140,6 +264,27 @@ public:
     }
 
 protected:
+    void changeEvent(QEvent* e) override
+    {
+        if (e->type() == QEvent::FontChange) {
+            metrics.reset();
+            ForgetTextWidths();
+        }
+        QTreeWidget::changeEvent(e);
+    }
+
+    bool event(QEvent* e) override
+    {
+        Flush();
+        return QTreeWidget::event(e);
+    }
+
+    bool viewportEvent(QEvent* e) override
+    {
+        Flush();
+        return QTreeWidget::viewportEvent(e);
+    }
+
     void keyPressEvent(QKeyEvent* e) override
     {
         NMLVKEYDOWN nm{};
@@ -152,19 +297,19 @@ protected:
     }
 };
 
+Quiet::Quiet(ListWidget* w) : m_w(w) { ++m_w->quiet; }
+Quiet::~Quiet() { --m_w->quiet; }
+
 ListWidget* List(HWND h) { return dynamic_cast<ListWidget*>(WidgetFromHandle(h)); }
 
-// Changes made from code in several Qt steps are reported once, as one change.
-class Quiet {
-public:
-    explicit Quiet(ListWidget* w) : m_w(w) { ++m_w->quiet; }
-    ~Quiet() { --m_w->quiet; }
-    Quiet(const Quiet&) = delete;
-    Quiet& operator=(const Quiet&) = delete;
-
-private:
-    ListWidget* m_w;
-};
+// The list with its pending rows in the tree, for calls that need the view.
+ListWidget* FlushedList(HWND h)
+{
+    ListWidget* w = List(h);
+    if (w)
+        w->Flush();
+    return w;
+}
 
 } // namespace
 
@@ -205,14 +350,14 @@ CImageList* CListCtrl::SetImageList(CImageList* pImageList, int nImageListType)
     if (w->images)
         w->setIconSize(QSize(w->images->cx, w->images->cy));
     Quiet q(w);
-    for (int i = 0; i < w->topLevelItemCount(); ++i)
-        w->ApplyImage(w->topLevelItem(i));
+    for (int i = 0; i < w->Count(); ++i)
+        w->ApplyImage(w->Item(i));
     return old;
 }
 
 int CListCtrl::InsertColumn(int nCol, LPCSTR lpszColumnHeading, int nFormat, int nWidth, int)
 {
-    ListWidget* w = List(m_hWnd);
+    ListWidget* w = FlushedList(m_hWnd);
     if (!w || nCol < 0)
         return -1;
     int count = w->columnCount();
@@ -224,9 +369,10 @@ int CListCtrl::InsertColumn(int nCol, LPCSTR lpszColumnHeading, int nFormat, int
     w->alignments.insert(w->alignments.begin() + nCol,
                          nFormat == LVCFMT_RIGHT    ? int(Qt::AlignRight | Qt::AlignVCenter)
                          : nFormat == LVCFMT_CENTER ? int(Qt::AlignHCenter | Qt::AlignVCenter)
-                                                    : int(Qt::AlignLeft | Qt::AlignVCenter));
+                                                    : kLeftAlignment);
     w->setColumnCount(count + 1);
     w->setHeaderLabels(headings);
+    w->ForgetTextWidths();  // the columns behind the new one moved
     for (int i = 0; i <= count; ++i)
         w->headerItem()->setTextAlignment(i, Qt::Alignment(w->alignments[size_t(i)]));
     if (nWidth >= 0)
@@ -246,30 +392,11 @@ int ContentWidth(ListWidget* w, int col)
     const int n = w->topLevelItemCount();
     if (n == 0)
         return 0;
-    const QFontMetricsF metrics(w->font());
-    qreal latin[256];
-    std::fill(std::begin(latin), std::end(latin), -1.0);
-    QHash<char16_t, qreal> others;
-    auto advance = [&](QChar c) {
-        const char16_t u = c.unicode();
-        if (u < 256) {
-            if (latin[u] < 0)
-                latin[u] = metrics.horizontalAdvance(c);
-            return latin[u];
-        }
-        auto it = others.constFind(u);
-        if (it == others.constEnd())
-            it = others.insert(u, metrics.horizontalAdvance(c));
-        return *it;
-    };
     std::vector<qreal> estimate(static_cast<size_t>(n));
     qreal most = 0;
     for (int row = 0; row < n; ++row) {
-        qreal sum = 0;
-        for (QChar c : w->topLevelItem(row)->text(col))
-            sum += advance(c);
-        estimate[size_t(row)] = sum;
-        most = std::max(most, sum);
+        estimate[size_t(row)] = w->TextWidth(row, col);
+        most = std::max(most, estimate[size_t(row)]);
     }
     // Kerning moves a text by a pixel or two: the widest few by estimate
     // hold the widest by shaping.
@@ -279,6 +406,7 @@ int ContentWidth(ListWidget* w, int col)
     const size_t candidates = std::min<size_t>(rows.size(), 16);
     std::nth_element(rows.begin(), rows.begin() + std::ptrdiff_t(candidates - 1), rows.end(),
                      [&](int a, int b) { return estimate[size_t(a)] > estimate[size_t(b)]; });
+    const QFontMetricsF& metrics = w->Metrics();
     int widest = 0;
     qreal widestText = -1;
     for (size_t i = 0; i < candidates; ++i) {
@@ -298,7 +426,7 @@ int ContentWidth(ListWidget* w, int col)
 
 BOOL CListCtrl::SetColumnWidth(int nCol, int cx)
 {
-    ListWidget* w = List(m_hWnd);
+    ListWidget* w = FlushedList(m_hWnd);
     if (!w || nCol < 0 || nCol >= w->columnCount())
         return FALSE;
     if (cx == LVSCW_AUTOSIZE || cx == LVSCW_AUTOSIZE_USEHEADER) {
@@ -331,7 +459,7 @@ int CListCtrl::GetColumnCount() const
 int CListCtrl::GetItemCount() const
 {
     ListWidget* w = List(m_hWnd);
-    return w ? w->topLevelItemCount() : 0;
+    return w ? w->Count() : 0;
 }
 
 int CListCtrl::InsertItem(int nItem, LPCSTR lpszItem, int nImage)
@@ -339,14 +467,19 @@ int CListCtrl::InsertItem(int nItem, LPCSTR lpszItem, int nImage)
     ListWidget* w = List(m_hWnd);
     if (!w || nItem < 0)
         return -1;
-    int row = std::min(nItem, w->topLevelItemCount());
+    const int row = std::min(nItem, w->Count());
+    // Rows appended while redraw is off wait outside the tree.
+    const bool defer = row == w->Count() && !w->updatesEnabled();
+    if (!defer)
+        w->Flush();
     auto* it = new QTreeWidgetItem;
     {
         Quiet q(w);
         it->setText(0, FromAnsi(lpszItem ? lpszItem : ""));
         it->setData(0, kImageRole, nImage);
         for (int c = 0; c < int(w->alignments.size()); ++c)
-            it->setTextAlignment(c, Qt::Alignment(w->alignments[size_t(c)]));
+            if (w->alignments[size_t(c)] != kLeftAlignment)  // the delegate's default
+                it->setTextAlignment(c, Qt::Alignment(w->alignments[size_t(c)]));
         Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
         if (w->Checkboxes()) {
             flags |= Qt::ItemIsUserCheckable;
@@ -354,8 +487,12 @@ int CListCtrl::InsertItem(int nItem, LPCSTR lpszItem, int nImage)
         }
         it->setFlags(flags);
         w->ApplyImage(it);
-        w->insertTopLevelItem(row, it);
-        w->shadow.insert(w->shadow.begin() + row, 0u);
+        if (defer)
+            w->pending.push_back(it);
+        else
+            w->insertTopLevelItem(row, it);
+        w->shadow.insert(w->shadow.begin() + row, ListWidget::Row{});
+        w->NoteText(row, 0, it->text(0));
         if (w->selectionMark >= row)
             ++w->selectionMark;
     }
@@ -367,7 +504,7 @@ int CListCtrl::InsertItem(int nItem, LPCSTR lpszItem, int nImage)
 
 BOOL CListCtrl::DeleteItem(int nItem)
 {
-    ListWidget* w = List(m_hWnd);
+    ListWidget* w = FlushedList(m_hWnd);
     if (!w || nItem < 0 || nItem >= w->topLevelItemCount())
         return FALSE;
     {
@@ -391,6 +528,9 @@ BOOL CListCtrl::DeleteAllItems()
     if (!w)
         return FALSE;
     Quiet q(w);
+    for (QTreeWidgetItem* it : w->pending)
+        delete it;
+    w->pending.clear();
     w->clear();
     w->shadow.clear();
     w->selectionMark = -1;
@@ -400,18 +540,20 @@ BOOL CListCtrl::DeleteAllItems()
 BOOL CListCtrl::SetItemText(int nItem, int nSubItem, LPCSTR lpszText)
 {
     ListWidget* w = List(m_hWnd);
-    QTreeWidgetItem* it = w ? w->topLevelItem(nItem) : nullptr;
+    QTreeWidgetItem* it = w ? w->Item(nItem) : nullptr;
     if (!it || nSubItem < 0 || nSubItem >= std::max(1, w->columnCount()))
         return FALSE;
     Quiet q(w);
-    it->setText(nSubItem, FromAnsi(lpszText ? lpszText : ""));
+    const QString text = FromAnsi(lpszText ? lpszText : "");
+    it->setText(nSubItem, text);
+    w->NoteText(nItem, nSubItem, text);
     return TRUE;
 }
 
 CString CListCtrl::GetItemText(int nItem, int nSubItem) const
 {
     ListWidget* w = List(m_hWnd);
-    QTreeWidgetItem* it = w ? w->topLevelItem(nItem) : nullptr;
+    QTreeWidgetItem* it = w ? w->Item(nItem) : nullptr;
     if (!it)
         return CString();
     return CString(ToAnsi(it->text(nSubItem)).constData());
@@ -421,7 +563,7 @@ BOOL CListCtrl::SetItem(int nItem, int nSubItem, UINT nMask, LPCSTR lpszItem, in
                         UINT nStateMask, LPARAM lParam)
 {
     ListWidget* w = List(m_hWnd);
-    QTreeWidgetItem* it = w ? w->topLevelItem(nItem) : nullptr;
+    QTreeWidgetItem* it = w ? w->Item(nItem) : nullptr;
     if (!it)
         return FALSE;
     if (nMask & LVIF_TEXT)
@@ -440,14 +582,14 @@ BOOL CListCtrl::SetItem(int nItem, int nSubItem, UINT nMask, LPCSTR lpszItem, in
 int CListCtrl::GetItemImage(int nItem) const
 {
     ListWidget* w = List(m_hWnd);
-    QTreeWidgetItem* it = w ? w->topLevelItem(nItem) : nullptr;
+    QTreeWidgetItem* it = w ? w->Item(nItem) : nullptr;
     return it ? it->data(0, kImageRole).toInt() : -1;
 }
 
 BOOL CListCtrl::SetItemImage(int nItem, int nImage)
 {
     ListWidget* w = List(m_hWnd);
-    QTreeWidgetItem* it = w ? w->topLevelItem(nItem) : nullptr;
+    QTreeWidgetItem* it = w ? w->Item(nItem) : nullptr;
     if (!it)
         return FALSE;
     // Qt cannot compare icons, so setting the same one again would repaint.
@@ -465,11 +607,14 @@ BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)
     if (!w)
         return FALSE;
     if (nItem == -1) {
-        for (int row = 0; row < w->topLevelItemCount(); ++row)
+        for (int row = 0; row < w->Count(); ++row)
             SetItemState(row, nState, nMask);
         return TRUE;
     }
-    QTreeWidgetItem* it = w->topLevelItem(nItem);
+    // A check mark can be set on a pending row; the selection and the focus need the view.
+    if (nMask & (LVIS_SELECTED | LVIS_FOCUSED))
+        w->Flush();
+    QTreeWidgetItem* it = w->Item(nItem);
     if (!it)
         return FALSE;
     // Besides this row only the row that had the focus can change; checking
@@ -520,7 +665,7 @@ int CListCtrl::GetNextItem(int nItem, int nFlags) const
     ListWidget* w = List(m_hWnd);
     if (!w)
         return -1;
-    for (int row = std::max(-1, nItem) + 1; row < w->topLevelItemCount(); ++row) {
+    for (int row = std::max(-1, nItem) + 1; row < w->Count(); ++row) {
         UINT s = w->ActualState(row);
         if ((nFlags & LVNI_SELECTED) && !(s & LVIS_SELECTED))
             continue;
@@ -555,7 +700,7 @@ int CListCtrl::SetSelectionMark(int iIndex)
 
 BOOL CListCtrl::EnsureVisible(int nItem, BOOL)
 {
-    ListWidget* w = List(m_hWnd);
+    ListWidget* w = FlushedList(m_hWnd);
     QTreeWidgetItem* it = w ? w->topLevelItem(nItem) : nullptr;
     if (!it)
         return FALSE;
@@ -565,7 +710,7 @@ BOOL CListCtrl::EnsureVisible(int nItem, BOOL)
 
 int CListCtrl::GetTopIndex() const
 {
-    ListWidget* w = List(m_hWnd);
+    ListWidget* w = FlushedList(m_hWnd);
     if (!w || w->topLevelItemCount() == 0)
         return 0;
     QModelIndex top = w->indexAt(QPoint(1, 1));
@@ -574,7 +719,7 @@ int CListCtrl::GetTopIndex() const
 
 int CListCtrl::GetCountPerPage() const
 {
-    ListWidget* w = List(m_hWnd);
+    ListWidget* w = FlushedList(m_hWnd);
     if (!w)
         return 0;
     int rowHeight = w->topLevelItemCount() ? w->visualItemRect(w->topLevelItem(0)).height() : 0;
@@ -588,7 +733,7 @@ namespace testhooks {
 std::vector<ListRow> ListRows(HWND hList)
 {
     std::vector<ListRow> rows;
-    ListWidget* w = List(hList);
+    ListWidget* w = FlushedList(hList);
     if (!w)
         return rows;
     for (int row = 0; row < w->topLevelItemCount(); ++row) {
@@ -607,7 +752,7 @@ std::vector<ListRow> ListRows(HWND hList)
 std::vector<int> ListColumnWidths(HWND hList)
 {
     std::vector<int> widths;
-    if (ListWidget* w = List(hList))
+    if (ListWidget* w = FlushedList(hList))
         for (int col = 0; col < w->columnCount(); ++col)
             widths.push_back(w->columnWidth(col));
     return widths;
@@ -615,7 +760,7 @@ std::vector<int> ListColumnWidths(HWND hList)
 
 void ClickListCheckBox(HWND hList, int nItem)
 {
-    ListWidget* w = List(hList);
+    ListWidget* w = FlushedList(hList);
     QTreeWidgetItem* it = w ? w->topLevelItem(nItem) : nullptr;
     if (!it || !w->Checkboxes())
         return;
@@ -625,7 +770,7 @@ void ClickListCheckBox(HWND hList, int nItem)
 
 void ClickListItem(HWND hList, int nItem, bool ctrl, bool shift)
 {
-    ListWidget* w = List(hList);
+    ListWidget* w = FlushedList(hList);
     QTreeWidgetItem* it = w ? w->topLevelItem(nItem) : nullptr;
     if (!it)
         return;
@@ -647,7 +792,7 @@ void ClickListItem(HWND hList, int nItem, bool ctrl, bool shift)
 
 void ClickListColumn(HWND hList, int nCol)
 {
-    if (ListWidget* w = List(hList); w && nCol >= 0 && nCol < w->columnCount())
+    if (ListWidget* w = FlushedList(hList); w && nCol >= 0 && nCol < w->columnCount())
         emit w->header()->sectionClicked(nCol);
 }
 

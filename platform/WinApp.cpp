@@ -1,6 +1,7 @@
 #include "platform/WinApp.h"
 
 #include "platform/Font.h"
+#include "platform/ControlWidgets.h"
 #include "platform/Internal.h"
 #include "platform/Menu.h"
 #include "platform/QtHandles.h"
@@ -278,7 +279,7 @@ void SendHelp(HWND hFocus)
 {
     HELPINFO info;
     info.iContextType = 1;  // HELPINFO_WINDOW
-    info.iCtrlId = WidgetFromHandle(hFocus)->property(kCtrlIdProperty).toInt();
+    info.iCtrlId = int(AfxControlId(WidgetFromHandle(hFocus)));
     info.hItemHandle = hFocus;
     QPoint p = QCursor::pos();
     info.MousePos.x = p.x();

@@ -2,6 +2,7 @@
 
 #include "platform/DataExchange.h"
 #include "platform/Font.h"
+#include "platform/ControlWidgets.h"
 #include "platform/Internal.h"
 #include "platform/Menu.h"
 #include "platform/QtHandles.h"
@@ -494,6 +495,8 @@ LRESULT AfxDefWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_SETREDRAW:
         w->setUpdatesEnabled(wParam != 0);
+        if (auto* target = dynamic_cast<AfxRedrawTarget*>(w))
+            target->RedrawChanged(wParam != 0);
         if (wParam)
             w->update();
         return 0;
@@ -978,8 +981,7 @@ HWND GetDlgItem(HWND hDlg, int nID)
     if (!AfxIsLiveWidget(dlg))
         return nullptr;
     auto matches = [nID](const QWidget* c) {
-        QVariant v = c->property(kCtrlIdProperty);
-        return v.isValid() && v.toInt() == nID && !g_dead.contains(const_cast<QWidget*>(c));
+        return AfxHasControlId(c) && int(AfxControlId(c)) == nID && !g_dead.contains(const_cast<QWidget*>(c));
     };
     for (QObject* o : dlg->children())
         if (auto* c = qobject_cast<QWidget*>(o); c && !c->isWindow() && matches(c))
@@ -995,7 +997,7 @@ CWnd* CWnd::GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, n
 int CWnd::GetDlgCtrlID() const
 {
     QWidget* w = W(m_hWnd);
-    return AfxIsLiveWidget(w) ? w->property(kCtrlIdProperty).toInt() : 0;
+    return AfxIsLiveWidget(w) ? int(AfxControlId(w)) : 0;
 }
 
 CWnd* CWnd::GetParent() const

@@ -27,6 +27,15 @@ const AFX_MSGMAP_ENTRY* AfxFindMessageEntry(const AFX_MSGMAP* map, UINT message,
 QString AfxWidgetText(const QWidget* w);
 void AfxSetWidgetText(QWidget* w, const QString& text);
 
+// A widget that holds back work while redraw is off (WM_SETREDRAW FALSE).
+class AfxRedrawTarget {
+public:
+    virtual void RedrawChanged(bool on) = 0;
+
+protected:
+    ~AfxRedrawTarget() = default;
+};
+
 // Default processing of a message by the window itself (no message map).
 LRESULT AfxDefWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 

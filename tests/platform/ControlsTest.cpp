@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFont>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
@@ -24,6 +25,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 using namespace coretest;
@@ -88,7 +90,7 @@ protected:
         DialogItemTemplate item{id, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 100, 14};
         QWidget* w = AfxCreateControlWidget(item, host.get());
         EXPECT_NE(w, nullptr);
-        w->setProperty(kCtrlIdProperty, int(id));
+        AfxSetControlId(w, int(id));
         w->setGeometry(10, 10, 200, 100);
         return w;
     }
@@ -214,7 +216,71 @@ TEST_F(ControlsTest, ListAutosizeFitsTheWidestRowWhereverItIs)
             expected = std::max(expected, tree->sizeHintForIndex(tree->model()->index(row, col)).width());
         EXPECT_EQ(list.GetColumnWidth(col), expected) << col;
     }
+    // A bigger font: the widths measured in the old one no longer hold.
+    QFont big = tree->font();
+    big.setPointSizeF(big.pointSizeF() * 2);
+    tree->setFont(big);
+    list.SetColumnWidth(1, LVSCW_AUTOSIZE);
+    EXPECT_EQ(list.GetColumnWidth(1), tree->sizeHintForIndex(tree->model()->index(1400, 1)).width());
     list.Detach();
+}
+
+TEST_F(ControlsTest, ListRowsAddedWhileRedrawIsOffAreRowsLikeAnyOther)
+{
+    CListCtrl list;
+    list.Attach(HandleFromWidget(Make("SysListView32", 1000, LVS_REPORT)));
+    list.SetExtendedStyle(LVS_EX_CHECKBOXES);
+    list.InsertColumn(0, "Tid");
+    list.InsertColumn(1, "Meddelande");
+    list.SetRedraw(FALSE);
+    const char* texts[] = {"ett", "tv\xC3\xA5", "tre", "fyra"};
+    for (int i = 0; i < 4; ++i) {
+        list.InsertItem(i, "", 0);
+        list.SetItemText(i, 0, std::to_string(i).c_str());
+        list.SetItemText(i, 1, texts[i]);
+        list.SetCheck(i, i % 2);
+        list.SetItemImage(i, i % 2);
+    }
+    // Read back before redraw is on again, with the notifications of any list.
+    EXPECT_EQ(list.GetItemCount(), 4);
+    EXPECT_EQ(std::string(list.GetItemText(1, 1)), "tv\xC3\xA5");
+    EXPECT_TRUE(list.GetCheck(3));
+    EXPECT_FALSE(list.GetCheck(2));
+    EXPECT_EQ(list.GetItemImage(3), 1);
+    ASSERT_EQ(wnd.changes.size(), 6u);  // four new rows, two checked
+    EXPECT_EQ(wnd.changes[2].item, 1);
+    EXPECT_EQ(wnd.changes[2].oldState, kUnchecked);
+    EXPECT_EQ(wnd.changes[2].newState, kChecked);
+    EXPECT_EQ(wnd.changes[5].item, 3);
+
+    // The selection, an insertion in front and a deletion work on such rows too.
+    list.SetItemState(3, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 3);
+    list.InsertItem(0, "f\xC3\xB6rst");
+    list.InsertItem(5, "sist");
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 4);
+    EXPECT_TRUE(list.DeleteItem(1));
+    list.SetColumnWidth(1, LVSCW_AUTOSIZE);
+    EXPECT_GT(list.GetColumnWidth(1), 0);
+    list.SetRedraw(TRUE);
+    const std::vector<testhooks::ListRow> rows = testhooks::ListRows(list.m_hWnd);
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0].texts[0], "f\xC3\xB6rst");
+    EXPECT_EQ(rows[1].texts[1], "tv\xC3\xA5");
+    EXPECT_TRUE(rows[3].checked && rows[3].selected);
+    EXPECT_EQ(rows[4].texts[0], "sist");
+
+    // Rows still waiting when the list is emptied are gone with the rest.
+    list.SetRedraw(FALSE);
+    list.InsertItem(5, "mer");
+    list.DeleteAllItems();
+    EXPECT_EQ(list.GetItemCount(), 0);
+    list.SetRedraw(TRUE);
+    EXPECT_TRUE(testhooks::ListRows(list.m_hWnd).empty());
+    list.InsertItem(0, "ny");
+    list.SetRedraw(FALSE);
+    list.InsertItem(1, "kvar");
+    list.Detach();  // the widget dies with a row waiting
 }
 
 TEST_F(ControlsTest, ListTextsImagesColumnsAndKeys)
