@@ -607,6 +607,18 @@ BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)
     if (!w)
         return FALSE;
     if (nItem == -1) {
+        if (nMask == LVIS_SELECTED && !(nState & LVIS_SELECTED)) {
+            // Clearing the selection changes only the selected rows; a click
+            // in a long list does this every time.
+            w->Flush();
+            std::vector<int> rows;
+            for (const QModelIndex& index : w->selectionModel()->selectedRows())
+                rows.push_back(index.row());
+            std::sort(rows.begin(), rows.end());
+            for (int row : rows)
+                SetItemState(row, 0, LVIS_SELECTED);
+            return TRUE;
+        }
         for (int row = 0; row < w->Count(); ++row)
             SetItemState(row, nState, nMask);
         return TRUE;

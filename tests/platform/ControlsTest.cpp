@@ -94,6 +94,15 @@ protected:
         w->setGeometry(10, 10, 200, 100);
         return w;
     }
+
+    // A report list with check boxes and the main window's two columns.
+    void AttachTimeAndMessageList(CListCtrl& list)
+    {
+        list.Attach(HandleFromWidget(Make("SysListView32", 1000, LVS_REPORT)));
+        list.SetExtendedStyle(LVS_EX_CHECKBOXES);
+        list.InsertColumn(0, "Tid");
+        list.InsertColumn(1, "Meddelande");
+    }
 };
 
 constexpr UINT kUnchecked = INDEXTOSTATEIMAGEMASK(1);
@@ -143,8 +152,14 @@ TEST_F(ControlsTest, ListReportsEveryStateChangeWithOldAndNewState)
     // Selecting every row (item -1) and clearing again.
     list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
     EXPECT_EQ(list.GetSelectedCount(), 3u);
+    wnd.changes.clear();
     list.SetItemState(-1, 0, LVIS_SELECTED);
     EXPECT_EQ(list.GetSelectedCount(), 0u);
+    ASSERT_EQ(wnd.changes.size(), 3u);  // each row that was selected, in order
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(wnd.changes[size_t(row)].item, row);
+        EXPECT_EQ(wnd.changes[size_t(row)].newState & LVIS_SELECTED, 0u);
+    }
     EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), -1);
 
     EXPECT_TRUE(list.DeleteItem(0));
@@ -191,10 +206,7 @@ TEST_F(ControlsTest, ListFocusMoveReportsTheRowLeftAndTheRowEntered)
 TEST_F(ControlsTest, ListAutosizeFitsTheWidestRowWhereverItIs)
 {
     CListCtrl list;
-    list.Attach(HandleFromWidget(Make("SysListView32", 1000, LVS_REPORT)));
-    list.SetExtendedStyle(LVS_EX_CHECKBOXES);
-    list.InsertColumn(0, "Tid");
-    list.InsertColumn(1, "Meddelande");
+    AttachTimeAndMessageList(list);
     list.SetColumnWidth(1, LVSCW_AUTOSIZE);
     EXPECT_EQ(list.GetColumnWidth(1), 0);  // no rows: nothing to fit
 
@@ -228,10 +240,7 @@ TEST_F(ControlsTest, ListAutosizeFitsTheWidestRowWhereverItIs)
 TEST_F(ControlsTest, ListRowsAddedWhileRedrawIsOffAreRowsLikeAnyOther)
 {
     CListCtrl list;
-    list.Attach(HandleFromWidget(Make("SysListView32", 1000, LVS_REPORT)));
-    list.SetExtendedStyle(LVS_EX_CHECKBOXES);
-    list.InsertColumn(0, "Tid");
-    list.InsertColumn(1, "Meddelande");
+    AttachTimeAndMessageList(list);
     list.SetRedraw(FALSE);
     const char* texts[] = {"ett", "tv\xC3\xA5", "tre", "fyra"};
     for (int i = 0; i < 4; ++i) {
