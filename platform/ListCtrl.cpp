@@ -65,13 +65,6 @@ public:
     // there skips the model's change signals for every text, icon and check.
     std::vector<QTreeWidgetItem*> pending;
 
-private:
-    std::optional<QFontMetricsF> metrics;
-    std::array<qreal, 256> latin{};
-    QHash<char16_t, qreal> others;
-
-public:
-
     explicit ListWidget(QWidget* parent) : QTreeWidget(parent)
     {
         setRootIsDecorated(false);
@@ -103,11 +96,7 @@ public:
     // The sum of the advances of a text's characters in the list's font.
     qreal Estimate(const QString& text)
     {
-        if (!metrics) {
-            metrics.emplace(font());
-            latin.fill(-1);
-            others.clear();
-        }
+        Metrics();
         qreal sum = 0;
         for (QChar c : text) {
             const char16_t u = c.unicode();
@@ -125,10 +114,14 @@ public:
         return sum;
     }
 
+    // The list font's metrics, with the advances met so far; renewed after a font change.
     const QFontMetricsF& Metrics()
     {
-        if (!metrics)
-            Estimate(QString());
+        if (!metrics) {
+            metrics.emplace(font());
+            latin.fill(-1);
+            others.clear();
+        }
         return *metrics;
     }
 
@@ -295,6 +288,11 @@ protected:
             return;
         QTreeWidget::keyPressEvent(e);
     }
+
+private:
+    std::optional<QFontMetricsF> metrics;
+    std::array<qreal, 256> latin{};
+    QHash<char16_t, qreal> others;
 };
 
 Quiet::Quiet(ListWidget* w) : m_w(w) { ++m_w->quiet; }
@@ -475,7 +473,8 @@ int CListCtrl::InsertItem(int nItem, LPCSTR lpszItem, int nImage)
     auto* it = new QTreeWidgetItem;
     {
         Quiet q(w);
-        it->setText(0, FromAnsi(lpszItem ? lpszItem : ""));
+        const QString text = FromAnsi(lpszItem ? lpszItem : "");
+        it->setText(0, text);
         it->setData(0, kImageRole, nImage);
         for (int c = 0; c < int(w->alignments.size()); ++c)
             if (w->alignments[size_t(c)] != kLeftAlignment)  // the delegate's default
@@ -492,7 +491,7 @@ int CListCtrl::InsertItem(int nItem, LPCSTR lpszItem, int nImage)
         else
             w->insertTopLevelItem(row, it);
         w->shadow.insert(w->shadow.begin() + row, ListWidget::Row{});
-        w->NoteText(row, 0, it->text(0));
+        w->NoteText(row, 0, text);
         if (w->selectionMark >= row)
             ++w->selectionMark;
     }
