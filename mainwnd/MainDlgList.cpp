@@ -7,23 +7,43 @@
 #include "res/resource.h"
 #include "support/ShellHelpers.h"
 
-#include <cstdio>
+#include <algorithm>
 
 namespace {
 
-// " (+D hh:mm:ss)" for a push interval in seconds. Written into one buffer:
-// a refresh writes one for every row.
-CString PushSuffix(long p)
+// Appends v in decimal, with a minus sign when negative.
+char* AppendLong(char* out, long v)
 {
-    char buffer[96];
-    int n = std::snprintf(buffer, sizeof buffer, " (+%ld ", p / 86400);
-    const char* separator = "";
+    char digits[24];
+    int n = 0;
+    unsigned long u = v < 0 ? 0UL - static_cast<unsigned long>(v) : static_cast<unsigned long>(v);
+    do {
+        digits[n++] = char('0' + u % 10);
+        u /= 10;
+    } while (u);
+    if (v < 0)
+        *out++ = '-';
+    while (n)
+        *out++ = digits[--n];
+    return out;
+}
+
+// Appends " (+D hh:mm:ss)" for a push interval in seconds. A negative one,
+// from a damaged file, shows its signed parts: " (+-1 0-1:0-1:0-1)".
+char* AppendPushSuffix(char* out, long p)
+{
+    out = std::copy_n(" (+", 3, out);
+    out = AppendLong(out, p / 86400);
+    char separator = ' ';
     for (long v : {p / 3600 % 24, p / 60 % 60, p % 60}) {
-        n += std::snprintf(buffer + n, sizeof buffer - size_t(n), v < 10 ? "%s0%ld" : "%s%ld", separator, v);
-        separator = ":";
+        *out++ = separator;
+        if (v < 10)
+            *out++ = '0';
+        out = AppendLong(out, v);
+        separator = ':';
     }
-    std::snprintf(buffer + n, sizeof buffer - size_t(n), ")");
-    return buffer;
+    *out++ = ')';
+    return out;
 }
 
 } // namespace
@@ -60,15 +80,20 @@ void CMainDlg::UpdateList(int nItem)
         if (nItem == -1 || i == m_list.GetItemCount())
             m_list.InsertItem(i, "", 0);
         const CReminder& r = list.GetAt(i);
-        CString text, date, time;
+        // "date time", and the push interval when shown; a time that cannot
+        // be shown leaves both parts empty.
+        char text[2 * kFormatBufferSize + 96];
+        char* end = text;
         SYSTEMTIME st{};
-        if (CTime(std::time_t(r.m_nTime) + m_nTimeZone).GetAsSystemTime(st)) {
-            FormatDateText(date, LOCALE_NOUSEROVERRIDE, nullptr, &st);
-            FormatTimeText(time, LOCALE_NOUSEROVERRIDE, nullptr, &st);
-        }
-        text = date + " " + time;
+        const bool valid = CTime(std::time_t(r.m_nTime) + m_nTimeZone).GetAsSystemTime(st);
+        if (valid)
+            end = AppendDateText(end, LOCALE_NOUSEROVERRIDE, nullptr, &st);
+        *end++ = ' ';
+        if (valid)
+            end = AppendTimeText(end, LOCALE_NOUSEROVERRIDE, nullptr, &st);
         if (m_data.m_bViewPushTime && r.m_bPush)
-            text += PushSuffix(r.m_nPushTime);
+            end = AppendPushSuffix(end, r.m_nPushTime);
+        *end = '\0';
         m_list.SetItemText(i, 0, text);
         m_list.SetItemText(i, 1, r.m_strText.c_str());
         m_list.SetCheck(i, r.m_bRemind);

@@ -10,19 +10,37 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <unistd.h>
+#include <string>
+#include <string_view>
 
 namespace {
 
-bool IsCLocale(const std::string& name) { return name.empty() || name == "C" || name == "POSIX"; }
+bool IsCLocale(std::string_view name) { return name.empty() || name == "C" || name == "POSIX"; }
+
+// The POSIX locale in force for time formatting, e.g. "sv_SE.UTF-8": the
+// first of LC_ALL, LC_TIME and LANG that is set. One walk over the
+// environment instead of three getenv calls, as every format call asks.
+const char* UserTimeLocaleName()
+{
+    static constexpr std::string_view kNames[] = {"LC_ALL=", "LC_TIME=", "LANG="};
+    const char* found[3] = {};
+    for (char** entry = environ; entry && *entry; ++entry) {
+        const char* e = *entry;
+        if (e[0] != 'L')
+            continue;
+        for (int k = 0; k < 3; ++k)
+            if (!found[k] && std::strncmp(e, kNames[k].data(), kNames[k].size()) == 0)
+                found[k] = e + kNames[k].size();
+    }
+    for (const char* value : found)
+        if (value && *value)
+            return value;
+    return "C";
+}
 
 // The locale's name without codeset and modifier: "sv_SE.UTF-8@euro" -> "sv_SE".
-std::string BaseLocaleName(std::string name)
-{
-    std::size_t cut = name.find_first_of(".@");
-    if (cut != std::string::npos)
-        name.erase(cut);
-    return name;
-}
+std::string_view BaseLocaleName(const char* name) { return std::string_view(name, std::strcspn(name, ".@")); }
 
 QString Win32TimePicture(const QString& qt);
 
@@ -39,14 +57,14 @@ const ResolvedLocale& UserLocale()
 {
     static ResolvedLocale cache;
     static bool valid = false;
-    std::string name = BaseLocaleName(UserTimeLocaleName());
+    const std::string_view name = BaseLocaleName(UserTimeLocaleName());
     if (valid && name == cache.name)
         return cache;
     cache = ResolvedLocale();
     cache.name = name;
     cache.isC = IsCLocale(name);
     if (!cache.isC) {
-        cache.locale = QLocale(QString::fromStdString(name));
+        cache.locale = QLocale(QString::fromStdString(cache.name));
         cache.isC = cache.locale.language() == QLocale::C;
     }
     if (!cache.isC) {
@@ -58,21 +76,15 @@ const ResolvedLocale& UserLocale()
     return cache;
 }
 
-bool ResolveLocale(LCID lcid, QLocale& locale, bool& isC, const ResolvedLocale** user = nullptr)
+// The locale a call names, or null for one that is not supported.
+const ResolvedLocale* ResolveLocale(LCID lcid)
 {
-    if (lcid == LOCALE_INVARIANT) {
-        isC = true;
-        return true;
-    }
+    static const ResolvedLocale invariant;
+    if (lcid == LOCALE_INVARIANT)
+        return &invariant;
     if (lcid != LOCALE_USER_DEFAULT && lcid != LOCALE_SYSTEM_DEFAULT && lcid != 0)
-        return false;
-    const ResolvedLocale& resolved = UserLocale();
-    isC = resolved.isC;
-    if (!isC)
-        locale = resolved.locale;
-    if (user)
-        *user = &resolved;
-    return true;
+        return nullptr;
+    return &UserLocale();
 }
 
 SYSTEMTIME Now()
@@ -136,11 +148,11 @@ void AppendNumber(QString& out, int v, int width)
         out += QChar(digits[--n]);
 }
 
-QString FormatDatePicture(const QString& f, const SYSTEMTIME& st, const QDate& date, const QLocale& locale,
-                          bool isC)
+void FormatDatePicture(const QString& f, const SYSTEMTIME& st, const QDate& date, const QLocale& locale, bool isC,
+                       QString& out)
 {
     const QLocale& names = isC ? QLocale::c() : locale;
-    QString out;
+    out.resize(0);
     out.reserve(f.size() + 8);
     int i = 0;
     while (i < f.size()) {
@@ -169,16 +181,16 @@ QString FormatDatePicture(const QString& f, const SYSTEMTIME& st, const QDate& d
         }
         i += n;
     }
-    return out;
 }
 
-QString FormatTimePicture(const QString& f, const SYSTEMTIME& t, DWORD flags, const QLocale& locale, bool isC)
+void FormatTimePicture(const QString& f, const SYSTEMTIME& t, DWORD flags, const QLocale& locale, bool isC,
+                       QString& out)
 {
     bool force24 = flags & TIME_FORCE24HOURFORMAT;
     bool noMarker = flags & TIME_NOTIMEMARKER;
     bool noMinutes = flags & TIME_NOMINUTESORSECONDS;
     bool noSeconds = noMinutes || (flags & TIME_NOSECONDS);
-    QString out;
+    out.resize(0);
     out.reserve(f.size() + 4);
     int i = 0;
     while (i < f.size()) {
@@ -216,7 +228,16 @@ QString FormatTimePicture(const QString& f, const SYSTEMTIME& t, DWORD flags, co
         }
         i += n;
     }
-    return out.trimmed();
+    // Trims in place, keeping the buffer.
+    qsizetype end = out.size();
+    while (end > 0 && out[end - 1].isSpace())
+        --end;
+    qsizetype start = 0;
+    while (start < end && out[start].isSpace())
+        ++start;
+    if (start > 0)
+        out.remove(0, start);
+    out.resize(end - start);
 }
 
 // Qt's time format in Win32 letters: hours with AP are 12-hour, without it
@@ -254,29 +275,37 @@ QString Win32TimePicture(const QString& qt)
 
 int CopyResult(const QString& text, LPSTR buffer, int size)
 {
-    QByteArray bytes = ToAnsi(text);
-    int needed = int(bytes.size()) + 1;
+    const QChar* chars = text.constData();
+    const qsizetype length = text.size();
+    const bool ascii = std::all_of(chars, chars + length, [](QChar c) { return c.unicode() < 0x80; });
+    QByteArray bytes;
+    if (!ascii)
+        bytes = ToAnsi(text);
+    const int needed = int(ascii ? length : bytes.size()) + 1;
     if (size == 0)
         return needed;
     if (!buffer || size < needed) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
     }
-    std::memcpy(buffer, bytes.constData(), std::size_t(needed));
+    if (ascii) {
+        // Most dates and times: no encoder and no second buffer.
+        std::transform(chars, chars + length, buffer, [](QChar c) { return char(c.unicode()); });
+        buffer[length] = '\0';
+    } else {
+        std::memcpy(buffer, bytes.constData(), std::size_t(needed));
+    }
     return needed;
 }
 
-} // namespace
-
-std::string UserTimeLocaleName()
+// Reused by every call: a list refresh formats two texts for each row.
+QString& Scratch()
 {
-    for (const char* variable : {"LC_ALL", "LC_TIME", "LANG"}) {
-        const char* value = std::getenv(variable);
-        if (value && *value)
-            return value;
-    }
-    return "C";
+    thread_local QString text;
+    return text;
 }
+
+} // namespace
 
 int GetDateFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCSTR lpFormat, LPSTR lpDateStr,
                    int cchDate)
@@ -290,10 +319,8 @@ int GetDateFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCSTR 
         SetLastError(ERROR_INVALID_FLAGS);
         return 0;
     }
-    QLocale locale;
-    bool isC = false;
-    const ResolvedLocale* user = nullptr;
-    if (!ResolveLocale(Locale, locale, isC, &user)) {
+    const ResolvedLocale* locale = ResolveLocale(Locale);
+    if (!locale) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
@@ -306,13 +333,13 @@ int GetDateFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCSTR 
     QString picture;
     if (lpFormat)
         picture = FromAnsi(lpFormat);
-    else if (isC)
+    else if (locale->isC)
         picture = (flags & DATE_LONGDATE) ? QStringLiteral("dddd, d MMMM yyyy") : QStringLiteral("yyyy-MM-dd");
-    else if (user)
-        picture = (flags & DATE_LONGDATE) ? user->longDate : user->shortDate;
     else
-        picture = locale.dateFormat((flags & DATE_LONGDATE) ? QLocale::LongFormat : QLocale::ShortFormat);
-    return CopyResult(FormatDatePicture(picture, st, date, locale, isC), lpDateStr, cchDate);
+        picture = (flags & DATE_LONGDATE) ? locale->longDate : locale->shortDate;
+    QString& text = Scratch();
+    FormatDatePicture(picture, st, date, locale->locale, locale->isC, text);
+    return CopyResult(text, lpDateStr, cchDate);
 }
 
 int GetTimeFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCSTR lpFormat, LPSTR lpTimeStr,
@@ -322,10 +349,8 @@ int GetTimeFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCSTR 
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    QLocale locale;
-    bool isC = false;
-    const ResolvedLocale* user = nullptr;
-    if (!ResolveLocale(Locale, locale, isC, &user)) {
+    const ResolvedLocale* locale = ResolveLocale(Locale);
+    if (!locale) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
@@ -337,12 +362,12 @@ int GetTimeFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCSTR 
     QString picture;
     if (lpFormat)
         picture = FromAnsi(lpFormat);
-    else if (isC)
+    else if (locale->isC)
         picture = QStringLiteral("HH:mm:ss");
-    else if (user)
-        picture = user->longTime;
     else
-        picture = Win32TimePicture(locale.timeFormat(QLocale::LongFormat));
+        picture = locale->longTime;
     DWORD flags = dwFlags & ~LOCALE_NOUSEROVERRIDE;
-    return CopyResult(FormatTimePicture(picture, st, flags, locale, isC), lpTimeStr, cchTime);
+    QString& text = Scratch();
+    FormatTimePicture(picture, st, flags, locale->locale, locale->isC, text);
+    return CopyResult(text, lpTimeStr, cchTime);
 }

@@ -8,8 +8,6 @@
 
 #include "platform/Win32.h"
 
-#include <string>
-
 using LCID = DWORD;
 
 constexpr LCID LOCALE_INVARIANT = 0x007F;
@@ -32,6 +30,3 @@ int GetDateFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCSTR 
                    int cchDate);
 int GetTimeFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCSTR lpFormat, LPSTR lpTimeStr,
                    int cchTime);
-
-// The POSIX locale name in force for time formatting, e.g. "sv_SE.UTF-8".
-std::string UserTimeLocaleName();

@@ -27,8 +27,6 @@
 
 namespace {
 
-constexpr int kParamRole = Qt::UserRole;
-constexpr int kImageRole = Qt::UserRole + 1;
 constexpr int kLeftAlignment = int(Qt::AlignLeft | Qt::AlignVCenter);
 
 class ListWidget;
@@ -50,8 +48,13 @@ public:
     DWORD exStyle = 0;
     int selectionMark = -1;
     static constexpr int kMeasuredColumns = 4;
+    // What a row holds besides its texts and check mark, kept here rather
+    // than as item data: a refresh sets it for every row.
     struct Row {
         UINT state = 0;  // LVIS_ bits and the state image
+        int image = 0;
+        bool iconShown = false;  // an icon of the image list is on the item
+        LPARAM param = 0;
         // Text widths by summed character advances, -1 while unknown: an
         // autosize ranks every row by them (see ContentWidth).
         float widths[kMeasuredColumns] = {-1, -1, -1, -1};
@@ -64,6 +67,9 @@ public:
     // Rows appended while redraw is off, not yet in the tree: filling them
     // there skips the model's change signals for every text, icon and check.
     std::vector<QTreeWidgetItem*> pending;
+    // Items of the rows deleted at once while redraw is off, given to the
+    // rows appended next: a refresh deletes every row and adds it again.
+    std::vector<QTreeWidgetItem*> spare;
 
     explicit ListWidget(QWidget* parent) : QTreeWidget(parent)
     {
@@ -91,6 +97,30 @@ public:
     {
         for (QTreeWidgetItem* it : pending)
             delete it;
+        DropSpare();
+    }
+
+    void DropSpare()
+    {
+        for (QTreeWidgetItem* it : spare)
+            delete it;
+        spare.clear();
+    }
+
+    // A new item, or a spare one made like new: no texts, no check mark, no icon.
+    QTreeWidgetItem* NewItem(bool& reused)
+    {
+        reused = !spare.empty();
+        if (!reused)
+            return new QTreeWidgetItem;
+        QTreeWidgetItem* it = spare.back();
+        spare.pop_back();
+        for (int c = 0; c < it->columnCount(); ++c)
+            if (!it->text(c).isEmpty())
+                it->setText(c, QString());
+        if (it->data(0, Qt::CheckStateRole).isValid())
+            it->setData(0, Qt::CheckStateRole, QVariant());
+        return it;
     }
 
     // The sum of the advances of a text's characters in the list's font.
@@ -162,6 +192,7 @@ public:
     // model, the view or the selection.
     void Flush()
     {
+        DropSpare();
         if (pending.empty())
             return;
         QList<QTreeWidgetItem*> items(pending.begin(), pending.end());
@@ -242,18 +273,18 @@ public:
         nm.uOldState = old;
         nm.uNewState = now;
         nm.uChanged = LVIF_STATE;
-        if (QTreeWidgetItem* it = Item(row))
-            nm.lParam = LPARAM(it->data(0, kParamRole).toLongLong());
+        nm.lParam = shadow[size_t(row)].param;
         AfxNotifyParent(this, &nm.hdr, LVN_ITEMCHANGED);
     }
 
-    void ApplyImage(QTreeWidgetItem* it)
+    void ApplyImage(int row)
     {
-        int index = it->data(0, kImageRole).toInt();
-        if (images && index >= 0 && index < int(images->icons.size()))
-            it->setIcon(0, images->icons[size_t(index)]);
-        else
-            it->setIcon(0, QIcon());
+        Row& r = shadow[size_t(row)];
+        const bool shown = images && r.image >= 0 && r.image < int(images->icons.size());
+        // A new item has no icon to take away.
+        if (shown || r.iconShown)
+            Item(row)->setIcon(0, shown ? images->icons[size_t(r.image)] : QIcon());
+        r.iconShown = shown;
     }
 
 protected:
@@ -349,7 +380,7 @@ CImageList* CListCtrl::SetImageList(CImageList* pImageList, int nImageListType)
         w->setIconSize(QSize(w->images->cx, w->images->cy));
     Quiet q(w);
     for (int i = 0; i < w->Count(); ++i)
-        w->ApplyImage(w->Item(i));
+        w->ApplyImage(i);
     return old;
 }
 
@@ -470,12 +501,13 @@ int CListCtrl::InsertItem(int nItem, LPCSTR lpszItem, int nImage)
     const bool defer = row == w->Count() && !w->updatesEnabled();
     if (!defer)
         w->Flush();
-    auto* it = new QTreeWidgetItem;
+    bool reused = false;
+    QTreeWidgetItem* it = w->NewItem(reused);
     {
         Quiet q(w);
         const QString text = FromAnsi(lpszItem ? lpszItem : "");
-        it->setText(0, text);
-        it->setData(0, kImageRole, nImage);
+        if (!text.isEmpty())  // an item without text shows none
+            it->setText(0, text);
         for (int c = 0; c < int(w->alignments.size()); ++c)
             if (w->alignments[size_t(c)] != kLeftAlignment)  // the delegate's default
                 it->setTextAlignment(c, Qt::Alignment(w->alignments[size_t(c)]));
@@ -485,12 +517,15 @@ int CListCtrl::InsertItem(int nItem, LPCSTR lpszItem, int nImage)
             it->setCheckState(0, Qt::Unchecked);
         }
         it->setFlags(flags);
-        w->ApplyImage(it);
+        ListWidget::Row shadowRow;
+        shadowRow.image = nImage;
+        shadowRow.iconShown = reused;  // so that an old icon goes
+        w->shadow.insert(w->shadow.begin() + row, shadowRow);
         if (defer)
             w->pending.push_back(it);
         else
             w->insertTopLevelItem(row, it);
-        w->shadow.insert(w->shadow.begin() + row, ListWidget::Row{});
+        w->ApplyImage(row);
         w->NoteText(row, 0, text);
         if (w->selectionMark >= row)
             ++w->selectionMark;
@@ -527,10 +562,19 @@ BOOL CListCtrl::DeleteAllItems()
     if (!w)
         return FALSE;
     Quiet q(w);
-    for (QTreeWidgetItem* it : w->pending)
-        delete it;
-    w->pending.clear();
-    w->clear();
+    if (w->updatesEnabled()) {
+        for (QTreeWidgetItem* it : w->pending)
+            delete it;
+        w->pending.clear();
+        w->clear();
+    } else {
+        // Kept for the rows added before redraw is back on, as QTreeWidget::clear leaves them: unselected, not current.
+        w->selectionModel()->clear();
+        const QList<QTreeWidgetItem*> taken = w->invisibleRootItem()->takeChildren();
+        w->spare.insert(w->spare.end(), taken.begin(), taken.end());
+        w->spare.insert(w->spare.end(), w->pending.begin(), w->pending.end());
+        w->pending.clear();
+    }
     w->shadow.clear();
     w->selectionMark = -1;
     return TRUE;
@@ -569,10 +613,8 @@ BOOL CListCtrl::SetItem(int nItem, int nSubItem, UINT nMask, LPCSTR lpszItem, in
         SetItemText(nItem, nSubItem, lpszItem);
     if (nMask & LVIF_IMAGE)
         SetItemImage(nItem, nImage);
-    if (nMask & LVIF_PARAM) {
-        Quiet q(w);
-        it->setData(0, kParamRole, qlonglong(lParam));
-    }
+    if (nMask & LVIF_PARAM)
+        w->shadow[size_t(nItem)].param = lParam;
     if (nMask & LVIF_STATE)
         SetItemState(nItem, nState, nStateMask);
     return TRUE;
@@ -581,8 +623,7 @@ BOOL CListCtrl::SetItem(int nItem, int nSubItem, UINT nMask, LPCSTR lpszItem, in
 int CListCtrl::GetItemImage(int nItem) const
 {
     ListWidget* w = List(m_hWnd);
-    QTreeWidgetItem* it = w ? w->Item(nItem) : nullptr;
-    return it ? it->data(0, kImageRole).toInt() : -1;
+    return w && nItem >= 0 && nItem < w->Count() ? w->shadow[size_t(nItem)].image : -1;
 }
 
 BOOL CListCtrl::SetItemImage(int nItem, int nImage)
@@ -592,11 +633,12 @@ BOOL CListCtrl::SetItemImage(int nItem, int nImage)
     if (!it)
         return FALSE;
     // Qt cannot compare icons, so setting the same one again would repaint.
-    if (it->data(0, kImageRole).toInt() == nImage && !it->icon(0).isNull())
+    ListWidget::Row& r = w->shadow[size_t(nItem)];
+    if (r.image == nImage && r.iconShown)
         return TRUE;
     Quiet q(w);
-    it->setData(0, kImageRole, nImage);
-    w->ApplyImage(it);
+    r.image = nImage;
+    w->ApplyImage(nItem);
     return TRUE;
 }
 
@@ -628,6 +670,25 @@ BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)
     QTreeWidgetItem* it = w->Item(nItem);
     if (!it)
         return FALSE;
+    if (nItem >= w->topLevelItemCount()) {
+        // A pending row is neither selected nor focused, and its shadow is
+        // up to date: only its check mark can change.
+        if (!(nMask & LVIS_STATEIMAGEMASK) || !w->Checkboxes())
+            return TRUE;
+        const bool checked = ((nState & LVIS_STATEIMAGEMASK) >> 12) == 2;
+        UINT& state = w->shadow[size_t(nItem)].state;
+        const UINT now = (state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+        if (now != state) {
+            {
+                Quiet q(w);
+                it->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
+            }
+            const UINT old = state;
+            state = now;
+            w->Notify(nItem, old, now);
+        }
+        return TRUE;
+    }
     // Besides this row only the row that had the focus can change; checking
     // just these two keeps a refresh of n rows linear.
     const int focusBefore = w->currentIndex().isValid() ? w->currentIndex().row() : -1;
@@ -752,7 +813,7 @@ std::vector<ListRow> ListRows(HWND hList)
         ListRow r;
         for (int col = 0; col < std::max(1, w->columnCount()); ++col)
             r.texts.push_back(it->text(col).toStdString());
-        r.image = it->data(0, kImageRole).toInt();
+        r.image = w->shadow[size_t(row)].image;
         r.checked = w->Checkboxes() && it->checkState(0) == Qt::Checked;
         r.selected = it->isSelected();
         rows.push_back(std::move(r));

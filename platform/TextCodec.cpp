@@ -67,6 +67,13 @@ QString FromAnsi(const char* text, std::size_t length)
 {
     if (!text || length == 0)
         return QString();
+    // Plain ASCII, the usual case, needs no decoder. No early exit, so the
+    // loop vectorises.
+    unsigned char bits = 0;
+    for (std::size_t i = 0; i < length; ++i)
+        bits |= static_cast<unsigned char>(text[i]);
+    if (bits < 0x80)
+        return QString::fromLatin1(text, qsizetype(length));
     if (AfxIsValidUtf8(text, length))
         return QString::fromUtf8(text, qsizetype(length));
     return FromWindows1252(text, length);

@@ -12,7 +12,6 @@
 
 namespace {
 constexpr DWORD kModuleBufferSize = 259;
-constexpr int kFormatBufferSize = 64;
 }
 
 CString GetProgramPath(bool folderOnly)
@@ -181,20 +180,25 @@ BOOL CreateShortcut(LPCSTR target, LPCSTR linkPath)
     return saved;
 }
 
-bool FormatTimeText(CString& out, DWORD flags, LPCSTR format, const SYSTEMTIME* time)
+namespace {
+
+char* Appended(char* out, int written)
 {
-    char buffer[kFormatBufferSize];
-    if (GetTimeFormatA(LOCALE_USER_DEFAULT, flags, time, format, buffer, kFormatBufferSize) == 0)
-        return false;
-    out = buffer;
-    return true;
+    if (written <= 0) {
+        *out = '\0';
+        return out;
+    }
+    return out + written - 1;
 }
 
-bool FormatDateText(CString& out, DWORD flags, LPCSTR format, const SYSTEMTIME* time)
+} // namespace
+
+char* AppendTimeText(char* out, DWORD flags, LPCSTR format, const SYSTEMTIME* time)
 {
-    char buffer[kFormatBufferSize];
-    if (GetDateFormatA(LOCALE_USER_DEFAULT, flags, time, format, buffer, kFormatBufferSize) == 0)
-        return false;
-    out = buffer;
-    return true;
+    return Appended(out, GetTimeFormatA(LOCALE_USER_DEFAULT, flags, time, format, out, kFormatBufferSize));
+}
+
+char* AppendDateText(char* out, DWORD flags, LPCSTR format, const SYSTEMTIME* time)
+{
+    return Appended(out, GetDateFormatA(LOCALE_USER_DEFAULT, flags, time, format, out, kFormatBufferSize));
 }

@@ -25,5 +25,10 @@ bool ShowFileDialog(CString& result, bool open, HWND owner, LPCSTR initialPath, 
                     LPCSTR filter, LPCSTR defaultExt, int* filterIndex, LPCSTR title, int bufferSize);
 // Writes the autostart entry for target at linkPath (".lnk" is saved as ".desktop").
 BOOL CreateShortcut(LPCSTR target, LPCSTR linkPath);
-bool FormatTimeText(CString& out, DWORD flags, LPCSTR format, const SYSTEMTIME* time);
-bool FormatDateText(CString& out, DWORD flags, LPCSTR format, const SYSTEMTIME* time);
+// The room a date or a time may take, with its terminator.
+constexpr int kFormatBufferSize = 64;
+// Write the user's date or time at out, which has room for kFormatBufferSize
+// bytes, and return the end of the text. A text that does not fit, or a bad
+// time, writes nothing.
+char* AppendTimeText(char* out, DWORD flags, LPCSTR format, const SYSTEMTIME* time);
+char* AppendDateText(char* out, DWORD flags, LPCSTR format, const SYSTEMTIME* time);

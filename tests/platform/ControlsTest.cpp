@@ -7,6 +7,7 @@
 #include "platform/DateTimeCtrl.h"
 #include "platform/HotKey.h"
 #include "platform/HotKeyCtrl.h"
+#include "platform/ImageListData.h"
 #include "platform/Internal.h"
 #include "platform/ListCtrl.h"
 #include "platform/QtHandles.h"
@@ -19,6 +20,7 @@
 #include <QFont>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QTest>
 #include <QTreeWidget>
 #include <QWidget>
@@ -290,6 +292,74 @@ TEST_F(ControlsTest, ListRowsAddedWhileRedrawIsOffAreRowsLikeAnyOther)
     list.SetRedraw(FALSE);
     list.InsertItem(1, "kvar");
     list.Detach();  // the widget dies with a row waiting
+}
+
+TEST_F(ControlsTest, ListRowsRebuiltWhileRedrawIsOffStartAsNewRows)
+{
+    CListCtrl list;
+    AttachTimeAndMessageList(list);
+    CImageList images;
+    ASSERT_TRUE(images.Create(16, 16, 0, 1, 0));
+    QPixmap red(16, 16);
+    red.fill(Qt::red);
+    AfxImageListImages(images.m_hImageList)->Add(red);
+    list.SetImageList(&images, LVSIL_SMALL);
+    for (int i = 0; i < 3; ++i) {
+        list.InsertItem(i, "gammal", 0);
+        list.SetItemText(i, 1, "gammal text");
+        list.SetCheck(i, TRUE);
+    }
+    list.SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    wnd.changes.clear();
+
+    // A refresh: everything deleted and fewer rows added, one without image.
+    list.SetRedraw(FALSE);
+    list.DeleteAllItems();
+    EXPECT_TRUE(wnd.changes.empty()) << "emptying the list reports no row";
+    list.InsertItem(0, "ny", 5);
+    list.InsertItem(1, "", 0);
+    ASSERT_EQ(list.GetItemCount(), 2);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(std::string(list.GetItemText(i, 1)), "") << i;
+        EXPECT_FALSE(list.GetCheck(i)) << i;
+        EXPECT_EQ(list.GetItemState(i, LVIS_SELECTED | LVIS_FOCUSED), 0u) << i;
+    }
+    EXPECT_EQ(std::string(list.GetItemText(1, 0)), "");
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), -1);
+    ASSERT_EQ(wnd.changes.size(), 2u);  // each new row's unchecked image, as for any new row
+    EXPECT_EQ(wnd.changes[1].oldState, 0u);
+    EXPECT_EQ(wnd.changes[1].newState, kUnchecked);
+    list.SetRedraw(TRUE);
+
+    auto* tree = static_cast<QTreeWidget*>(WidgetFromHandle(list.m_hWnd));
+    ASSERT_EQ(tree->topLevelItemCount(), 2);
+    EXPECT_TRUE(tree->topLevelItem(0)->icon(0).isNull()) << "image 5 is not in the list";
+    EXPECT_FALSE(tree->topLevelItem(1)->icon(0).isNull());
+    EXPECT_TRUE(tree->selectedItems().isEmpty());
+    EXPECT_EQ(tree->currentItem(), nullptr);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_FALSE(tree->topLevelItem(i)->data(0, Qt::CheckStateRole).toInt() == Qt::Checked) << i;
+
+    // More rows than before, and the list still answers like any other.
+    list.SetRedraw(FALSE);
+    list.DeleteAllItems();
+    for (int i = 0; i < 4; ++i)
+        list.InsertItem(i, std::to_string(i).c_str(), 0);
+    list.SetRedraw(TRUE);
+    const std::vector<testhooks::ListRow> rows = testhooks::ListRows(list.m_hWnd);
+    ASSERT_EQ(rows.size(), 4u);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(rows[size_t(i)].texts[0], std::to_string(i));
+        EXPECT_EQ(rows[size_t(i)].texts[1], "");
+        EXPECT_FALSE(rows[size_t(i)].checked || rows[size_t(i)].selected);
+    }
+    list.SetItemState(3, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 3);
+
+    // Deleted while redraw is off and never used again: freed with the widget.
+    list.SetRedraw(FALSE);
+    list.DeleteAllItems();
+    list.Detach();
 }
 
 TEST_F(ControlsTest, ListTextsImagesColumnsAndKeys)

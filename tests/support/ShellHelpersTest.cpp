@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <fstream>
 #include <sstream>
 
@@ -216,19 +218,24 @@ TEST_F(ShellHelpers, DateAndTimeTextsAndTheirLimit)
     st.wHour = 14;
     st.wMinute = 5;
     st.wSecond = 9;
-    CString date = "old", time = "old";
-    ASSERT_TRUE(FormatDateText(date, LOCALE_NOUSEROVERRIDE, nullptr, &st));
-    ASSERT_TRUE(FormatTimeText(time, LOCALE_NOUSEROVERRIDE, nullptr, &st));
-    EXPECT_EQ(S(date), "2026-12-06");  // the tests run in C.UTF-8
-    EXPECT_EQ(S(time), "14:05:09");
-    std::string over = "'" + std::string(64, 'x') + "'";
-    std::string fits = "'" + std::string(63, 'x') + "'";
-    EXPECT_FALSE(FormatDateText(date, 0, over.c_str(), &st));
-    EXPECT_FALSE(FormatTimeText(time, 0, over.c_str(), &st));
-    EXPECT_EQ(S(date), "2026-12-06");
-    EXPECT_EQ(S(time), "14:05:09");
-    EXPECT_TRUE(FormatDateText(date, 0, fits.c_str(), &st));
-    EXPECT_EQ(date.GetLength(), 63);
+    char text[2 * kFormatBufferSize + 1];
+    char* end = AppendDateText(text, LOCALE_NOUSEROVERRIDE, nullptr, &st);
+    *end++ = ' ';
+    end = AppendTimeText(end, LOCALE_NOUSEROVERRIDE, nullptr, &st);
+    EXPECT_EQ(std::string(text, end), "2026-12-06 14:05:09");  // the tests run in C.UTF-8
+    EXPECT_EQ(*end, '\0');
+
+    // A text longer than its room writes nothing, not a cut one.
+    std::string over = "'" + std::string(kFormatBufferSize, 'x') + "'";
+    std::string fits = "'" + std::string(kFormatBufferSize - 1, 'x') + "'";
+    std::fill(std::begin(text), std::end(text), '?');
+    EXPECT_EQ(AppendDateText(text, 0, over.c_str(), &st), text);
+    EXPECT_EQ(text[0], '\0');
+    EXPECT_EQ(AppendTimeText(text, 0, over.c_str(), &st), text);
+    EXPECT_EQ(text[0], '\0');
+    EXPECT_EQ(AppendDateText(text, 0, fits.c_str(), &st) - text, kFormatBufferSize - 1);
+    st.wMonth = 13;
+    EXPECT_EQ(AppendDateText(text, 0, nullptr, &st), text);
 }
 
 } // namespace
