@@ -112,8 +112,13 @@ int RunLength(const QString& f, int i)
     return n;
 }
 
+// Texts are built in UTF-16 in a buffer that keeps its room between calls.
+using Text = std::u16string;
+
+void Append(Text& out, const QString& s) { out.append(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size())); }
+
 // Appends quoted text starting at f[i] == '\''; returns the index behind it.
-int AppendQuoted(const QString& f, int i, QString& out)
+int AppendQuoted(const QString& f, int i, Text& out)
 {
     ++i;
     while (i < f.size()) {
@@ -125,13 +130,13 @@ int AppendQuoted(const QString& f, int i, QString& out)
             }
             return i + 1;
         }
-        out += f[i++];
+        out += f[i++].unicode();
     }
     return i;
 }
 
 // Appends v in decimal, padded with zeros to at least width digits.
-void AppendNumber(QString& out, int v, int width)
+void AppendNumber(Text& out, int v, int width)
 {
     char16_t digits[12];
     int n = 0;
@@ -145,15 +150,13 @@ void AppendNumber(QString& out, int v, int width)
     for (int pad = n; pad < width; ++pad)
         out += u'0';
     while (n)
-        out += QChar(digits[--n]);
+        out += digits[--n];
 }
 
-void FormatDatePicture(const QString& f, const SYSTEMTIME& st, const QDate& date, const QLocale& locale, bool isC,
-                       QString& out)
+void FormatDatePicture(const QString& f, const SYSTEMTIME& st, const QLocale& locale, bool isC, Text& out)
 {
     const QLocale& names = isC ? QLocale::c() : locale;
-    out.resize(0);
-    out.reserve(f.size() + 8);
+    out.clear();
     int i = 0;
     while (i < f.size()) {
         QChar c = f[i];
@@ -163,35 +166,36 @@ void FormatDatePicture(const QString& f, const SYSTEMTIME& st, const QDate& date
         }
         int n = RunLength(f, i);
         if (c == u'd') {
-            if (n <= 2) AppendNumber(out, st.wDay, n);
-            else if (n == 3) out += names.dayName(date.dayOfWeek(), QLocale::ShortFormat);
-            else out += names.dayName(date.dayOfWeek(), QLocale::LongFormat);
+            if (n <= 2)
+                AppendNumber(out, st.wDay, n);
+            else
+                Append(out, names.dayName(QDate(st.wYear, st.wMonth, st.wDay).dayOfWeek(),
+                                          n == 3 ? QLocale::ShortFormat : QLocale::LongFormat));
         } else if (c == u'M') {
-            if (n <= 2) AppendNumber(out, st.wMonth, n);
-            else if (n == 3) out += names.monthName(st.wMonth, QLocale::ShortFormat);
-            else out += names.monthName(st.wMonth, QLocale::LongFormat);
+            if (n <= 2)
+                AppendNumber(out, st.wMonth, n);
+            else
+                Append(out, names.monthName(st.wMonth, n == 3 ? QLocale::ShortFormat : QLocale::LongFormat));
         } else if (c == u'y') {
             if (n <= 2) AppendNumber(out, st.wYear % 100, n);
             else AppendNumber(out, st.wYear, 4);
         } else if (c == u'g') {
             // No eras in the Gregorian calendar used here.
         } else {
-            for (int k = 0; k < n; ++k)
-                out += c;
+            out.append(size_t(n), c.unicode());
         }
         i += n;
     }
 }
 
 void FormatTimePicture(const QString& f, const SYSTEMTIME& t, DWORD flags, const QLocale& locale, bool isC,
-                       QString& out)
+                       Text& out)
 {
     bool force24 = flags & TIME_FORCE24HOURFORMAT;
     bool noMarker = flags & TIME_NOTIMEMARKER;
     bool noMinutes = flags & TIME_NOMINUTESORSECONDS;
     bool noSeconds = noMinutes || (flags & TIME_NOSECONDS);
-    out.resize(0);
-    out.reserve(f.size() + 4);
+    out.clear();
     int i = 0;
     while (i < f.size()) {
         QChar c = f[i];
@@ -203,8 +207,8 @@ void FormatTimePicture(const QString& f, const SYSTEMTIME& t, DWORD flags, const
         bool dropped = (noSeconds && c == u's') || (noMinutes && c == u'm') || ((noMarker || force24) && c == u't');
         if (dropped) {
             // Drops the separator written before the removed field too.
-            while (!out.isEmpty() && !out.back().isLetterOrNumber())
-                out.chop(1);
+            while (!out.empty() && !QChar(out.back()).isLetterOrNumber())
+                out.pop_back();
         } else if (c == u'h' || c == u'H') {
             int hour = t.wHour;
             if (c == u'h' && !force24) {
@@ -221,23 +225,19 @@ void FormatTimePicture(const QString& f, const SYSTEMTIME& t, DWORD flags, const
             const QString marker = isC ? QString::fromLatin1(t.wHour < 12 ? "AM" : "PM")
                                        : t.wHour < 12 ? locale.amText()
                                                       : locale.pmText();
-            out += n >= 2 ? marker : marker.left(1);
+            Append(out, n >= 2 ? marker : marker.left(1));
         } else {
-            for (int k = 0; k < n; ++k)
-                out += c;
+            out.append(size_t(n), c.unicode());
         }
         i += n;
     }
-    // Trims in place, keeping the buffer.
-    qsizetype end = out.size();
-    while (end > 0 && out[end - 1].isSpace())
-        --end;
-    qsizetype start = 0;
-    while (start < end && out[start].isSpace())
-        ++start;
-    if (start > 0)
-        out.remove(0, start);
-    out.resize(end - start);
+    // Trims white space at both ends, as QString::trimmed does.
+    while (!out.empty() && QChar(out.back()).isSpace())
+        out.pop_back();
+    size_t lead = 0;
+    while (lead < out.size() && QChar(out[lead]).isSpace())
+        ++lead;
+    out.erase(0, lead);
 }
 
 // Qt's time format in Win32 letters: hours with AP are 12-hour, without it
@@ -251,7 +251,7 @@ QString Win32TimePicture(const QString& qt)
         QChar c = qt[i];
         if (c == u'\'') {
             int start = i;
-            QString dummy;
+            Text dummy;
             i = AppendQuoted(qt, i, dummy);
             out += qt.mid(start, i - start);
             continue;
@@ -273,14 +273,14 @@ QString Win32TimePicture(const QString& qt)
     return out.trimmed();
 }
 
-int CopyResult(const QString& text, LPSTR buffer, int size)
+int CopyResult(const Text& text, LPSTR buffer, int size)
 {
-    const QChar* chars = text.constData();
-    const qsizetype length = text.size();
-    const bool ascii = std::all_of(chars, chars + length, [](QChar c) { return c.unicode() < 0x80; });
+    const char16_t* chars = text.data();
+    const size_t length = text.size();
+    const bool ascii = std::all_of(chars, chars + length, [](char16_t c) { return c < 0x80; });
     QByteArray bytes;
     if (!ascii)
-        bytes = ToAnsi(text);
+        bytes = ToAnsi(QString::fromUtf16(chars, qsizetype(length)));
     const int needed = int(ascii ? length : bytes.size()) + 1;
     if (size == 0)
         return needed;
@@ -290,7 +290,7 @@ int CopyResult(const QString& text, LPSTR buffer, int size)
     }
     if (ascii) {
         // Most dates and times: no encoder and no second buffer.
-        std::transform(chars, chars + length, buffer, [](QChar c) { return char(c.unicode()); });
+        std::transform(chars, chars + length, buffer, [](char16_t c) { return char(c); });
         buffer[length] = '\0';
     } else {
         std::memcpy(buffer, bytes.constData(), std::size_t(needed));
@@ -299,9 +299,9 @@ int CopyResult(const QString& text, LPSTR buffer, int size)
 }
 
 // Reused by every call: a list refresh formats two texts for each row.
-QString& Scratch()
+Text& Scratch()
 {
-    thread_local QString text;
+    thread_local Text text;
     return text;
 }
 
@@ -325,20 +325,23 @@ int GetDateFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCSTR 
         return 0;
     }
     SYSTEMTIME st = lpDate ? *lpDate : Now();
-    QDate date(st.wYear, st.wMonth, st.wDay);
-    if (!date.isValid() || st.wYear < 1601) {
+    if (!QDate::isValid(st.wYear, st.wMonth, st.wDay) || st.wYear < 1601) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    QString picture;
+    static const QString kIsoDate = QStringLiteral("yyyy-MM-dd");
+    static const QString kIsoLongDate = QStringLiteral("dddd, d MMMM yyyy");
+    const bool longDate = flags & DATE_LONGDATE;
+    QString custom;
+    const QString* picture = nullptr;
     if (lpFormat)
-        picture = FromAnsi(lpFormat);
+        picture = &(custom = FromAnsi(lpFormat));
     else if (locale->isC)
-        picture = (flags & DATE_LONGDATE) ? QStringLiteral("dddd, d MMMM yyyy") : QStringLiteral("yyyy-MM-dd");
+        picture = longDate ? &kIsoLongDate : &kIsoDate;
     else
-        picture = (flags & DATE_LONGDATE) ? locale->longDate : locale->shortDate;
-    QString& text = Scratch();
-    FormatDatePicture(picture, st, date, locale->locale, locale->isC, text);
+        picture = longDate ? &locale->longDate : &locale->shortDate;
+    Text& text = Scratch();
+    FormatDatePicture(*picture, st, locale->locale, locale->isC, text);
     return CopyResult(text, lpDateStr, cchDate);
 }
 
@@ -359,15 +362,15 @@ int GetTimeFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCSTR 
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    QString picture;
+    static const QString kIsoTime = QStringLiteral("HH:mm:ss");
+    QString custom;
+    const QString* picture = nullptr;
     if (lpFormat)
-        picture = FromAnsi(lpFormat);
-    else if (locale->isC)
-        picture = QStringLiteral("HH:mm:ss");
+        picture = &(custom = FromAnsi(lpFormat));
     else
-        picture = locale->longTime;
+        picture = locale->isC ? &kIsoTime : &locale->longTime;
     DWORD flags = dwFlags & ~LOCALE_NOUSEROVERRIDE;
-    QString& text = Scratch();
-    FormatTimePicture(picture, st, flags, locale->locale, locale->isC, text);
+    Text& text = Scratch();
+    FormatTimePicture(*picture, st, flags, locale->locale, locale->isC, text);
     return CopyResult(text, lpTimeStr, cchTime);
 }

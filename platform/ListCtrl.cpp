@@ -107,7 +107,8 @@ public:
         spare.clear();
     }
 
-    // A new item, or a spare one made like new: no texts, no check mark, no icon.
+    // A new item, or a spare one with the texts of its other columns gone;
+    // the caller sets the first column's text, the check mark and the icon.
     QTreeWidgetItem* NewItem(bool& reused)
     {
         reused = !spare.empty();
@@ -115,11 +116,8 @@ public:
             return new QTreeWidgetItem;
         QTreeWidgetItem* it = spare.back();
         spare.pop_back();
-        for (int c = 0; c < it->columnCount(); ++c)
-            if (!it->text(c).isEmpty())
-                it->setText(c, QString());
-        if (it->data(0, Qt::CheckStateRole).isValid())
-            it->setData(0, Qt::CheckStateRole, QVariant());
+        for (int c = 1; c < it->columnCount(); ++c)
+            it->setText(c, QString());
         return it;
     }
 
@@ -421,27 +419,32 @@ int ContentWidth(ListWidget* w, int col)
     const int n = w->topLevelItemCount();
     if (n == 0)
         return 0;
-    std::vector<qreal> estimate(static_cast<size_t>(n));
-    qreal most = 0;
-    for (int row = 0; row < n; ++row) {
-        estimate[size_t(row)] = w->TextWidth(row, col);
-        most = std::max(most, estimate[size_t(row)]);
-    }
     // Kerning moves a text by a pixel or two: the widest few by estimate
-    // hold the widest by shaping.
-    std::vector<int> rows(static_cast<size_t>(n));
-    for (int row = 0; row < n; ++row)
-        rows[size_t(row)] = row;
-    const size_t candidates = std::min<size_t>(rows.size(), 16);
-    std::nth_element(rows.begin(), rows.begin() + std::ptrdiff_t(candidates - 1), rows.end(),
-                     [&](int a, int b) { return estimate[size_t(a)] > estimate[size_t(b)]; });
+    // hold the widest by shaping. They are kept in one pass, widest first.
+    struct Candidate {
+        qreal estimate;
+        int row;
+    };
+    constexpr size_t kCandidates = 16;
+    std::array<Candidate, kCandidates> top;
+    size_t kept = 0;
+    for (int row = 0; row < n; ++row) {
+        const qreal estimate = w->TextWidth(row, col);
+        if (kept == kCandidates && estimate <= top[kCandidates - 1].estimate)
+            continue;
+        size_t at = kept < kCandidates ? kept++ : kCandidates - 1;
+        for (; at > 0 && top[at - 1].estimate < estimate; --at)
+            top[at] = top[at - 1];
+        top[at] = {estimate, row};
+    }
+    const qreal most = top[0].estimate;
     const QFontMetricsF& metrics = w->Metrics();
     int widest = 0;
     qreal widestText = -1;
-    for (size_t i = 0; i < candidates; ++i) {
-        const int row = rows[i];
-        if (estimate[size_t(row)] < most * 0.9 - 4)
-            continue;
+    for (size_t i = 0; i < kept; ++i) {
+        const int row = top[i].row;
+        if (top[i].estimate < most * 0.9 - 4)
+            break;
         const qreal exact = metrics.horizontalAdvance(w->topLevelItem(row)->text(col));
         if (exact > widestText) {
             widestText = exact;
@@ -506,7 +509,7 @@ int CListCtrl::InsertItem(int nItem, LPCSTR lpszItem, int nImage)
     {
         Quiet q(w);
         const QString text = FromAnsi(lpszItem ? lpszItem : "");
-        if (!text.isEmpty())  // an item without text shows none
+        if (reused || !text.isEmpty())  // a new item without text shows none
             it->setText(0, text);
         for (int c = 0; c < int(w->alignments.size()); ++c)
             if (w->alignments[size_t(c)] != kLeftAlignment)  // the delegate's default
@@ -515,6 +518,8 @@ int CListCtrl::InsertItem(int nItem, LPCSTR lpszItem, int nImage)
         if (w->Checkboxes()) {
             flags |= Qt::ItemIsUserCheckable;
             it->setCheckState(0, Qt::Unchecked);
+        } else if (reused) {
+            it->setData(0, Qt::CheckStateRole, QVariant());
         }
         it->setFlags(flags);
         ListWidget::Row shadowRow;

@@ -19,6 +19,12 @@ TEST(TextCodecTest, ValidUtf8IsKeptAndEverythingElseIsWindows1252)
     EXPECT_TRUE(AfxIsValidUtf8("\xF0\x9F\x98\x80", 4));
     EXPECT_EQ(FromAnsi(static_cast<const char*>(nullptr)), QString());
     EXPECT_EQ(ToAnsi(FromAnsi("\xE5")), QByteArray("\xC3\xA5"));
+    // Plain ASCII is read eight bytes at a time: one high byte anywhere,
+    // in a whole block or in the tail, still decides.
+    EXPECT_EQ(FromAnsi("2026-12-24 15:00:00"), QStringLiteral("2026-12-24 15:00:00"));
+    EXPECT_EQ(FromAnsi("abcdefgh\xE5"), QString::fromUtf8("abcdefghå"));
+    EXPECT_EQ(FromAnsi("abc\xE5" "defghijk"), QString::fromUtf8("abcådefghijk"));
+    EXPECT_EQ(FromAnsi("abcdefghijklmno\xC3\xA5"), QString::fromUtf8("abcdefghijklmnoå"));
 }
 
 TEST(TextCodecTest, LstrcpynNeverCutsAUtf8Character)
