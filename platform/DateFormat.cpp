@@ -23,24 +23,40 @@ bool IsCLocale(std::string_view name) { return name.empty() || name == "C" || na
 // environment instead of three getenv calls, as every format call asks.
 const char* UserTimeLocaleName()
 {
-    static constexpr std::string_view kNames[] = {"LC_ALL=", "LC_TIME=", "LANG="};
-    const char* found[3] = {};
+    const char* all = nullptr;
+    const char* time = nullptr;
+    const char* lang = nullptr;
     for (char** entry = environ; entry && *entry; ++entry) {
         const char* e = *entry;
         if (e[0] != 'L')
             continue;
-        for (int k = 0; k < 3; ++k)
-            if (!found[k] && std::strncmp(e, kNames[k].data(), kNames[k].size()) == 0)
-                found[k] = e + kNames[k].size();
+        if (e[1] == 'C' && e[2] == '_') {
+            if (!all && std::strncmp(e + 3, "ALL=", 4) == 0) {
+                all = e + 7;
+                if (*all)
+                    return all;  // nothing comes before it
+            } else if (!time && std::strncmp(e + 3, "TIME=", 5) == 0) {
+                time = e + 8;
+            }
+        } else if (!lang && std::strncmp(e + 1, "ANG=", 4) == 0) {
+            lang = e + 5;
+        }
     }
-    for (const char* value : found)
-        if (value && *value)
-            return value;
+    if (time && *time)
+        return time;
+    if (lang && *lang)
+        return lang;
     return "C";
 }
 
 // The locale's name without codeset and modifier: "sv_SE.UTF-8@euro" -> "sv_SE".
-std::string_view BaseLocaleName(const char* name) { return std::string_view(name, std::strcspn(name, ".@")); }
+std::string_view BaseLocaleName(const char* name)
+{
+    std::size_t n = 0;
+    while (name[n] && name[n] != '.' && name[n] != '@')
+        ++n;
+    return std::string_view(name, n);
+}
 
 QString Win32TimePicture(const QString& qt);
 

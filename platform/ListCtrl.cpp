@@ -22,7 +22,9 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <cstdint>
 #include <optional>
+#include <typeinfo>
 #include <vector>
 
 namespace {
@@ -43,7 +45,7 @@ private:
     ListWidget* m_w;
 };
 
-class ListWidget : public QTreeWidget, public AfxRedrawTarget {
+class ListWidget final : public QTreeWidget, public AfxRedrawTarget {
 public:
     DWORD exStyle = 0;
     int selectionMark = -1;
@@ -54,6 +56,10 @@ public:
         UINT state = 0;  // LVIS_ bits and the state image
         int image = 0;
         bool iconShown = false;  // an icon of the image list is on the item
+        // A pending row on a spare item: the texts of the columns not set
+        // since (bits of textsSet) still wait to be cleared.
+        bool reused = false;
+        std::uint32_t textsSet = 0;
         LPARAM param = 0;
         // Text widths by summed character advances, -1 while unknown: an
         // autosize ranks every row by them (see ContentWidth).
@@ -65,7 +71,8 @@ public:
     std::shared_ptr<CImageListImages> images;
     int quiet = 0;  // > 0 while the widget is being changed from code in steps
     // Rows appended while redraw is off, not yet in the tree: filling them
-    // there skips the model's change signals for every text, icon and check.
+    // there skips the model's change signals for every text. Their check
+    // marks and images are only in the shadow until they go in (Finish).
     std::vector<QTreeWidgetItem*> pending;
     // Items of the rows deleted at once while redraw is off, given to the
     // rows appended next: a refresh deletes every row and adds it again.
@@ -107,8 +114,9 @@ public:
         spare.clear();
     }
 
-    // A new item, or a spare one with the texts of its other columns gone;
-    // the caller sets the first column's text, the check mark and the icon.
+    static constexpr int kTrackedColumns = 32;  // bits of Row::textsSet
+
+    // A new item, or a spare one; Finish clears what the spare one still shows.
     QTreeWidgetItem* NewItem(bool& reused)
     {
         reused = !spare.empty();
@@ -116,9 +124,38 @@ public:
             return new QTreeWidgetItem;
         QTreeWidgetItem* it = spare.back();
         spare.pop_back();
-        for (int c = 1; c < it->columnCount(); ++c)
+        for (int c = kTrackedColumns; c < it->columnCount(); ++c)
             it->setText(c, QString());
         return it;
+    }
+
+    bool IsPending(int row) const { return row >= topLevelItemCount(); }
+
+    // An old text of a spare item, not the row's own.
+    bool IsStale(int row, int col) const
+    {
+        const Row& r = shadow[size_t(row)];
+        return r.reused && col > 0 && col < kTrackedColumns && !(r.textsSet & (1u << col));
+    }
+
+    QString Text(int row, int col) const { return IsStale(row, col) ? QString() : Item(row)->text(col); }
+
+    // Gives a pending item what only the shadow holds, before it goes in.
+    void Finish(int row, QTreeWidgetItem* it)
+    {
+        Row& r = shadow[size_t(row)];
+        if (Checkboxes())
+            it->setCheckState(0, (r.state >> 12) == 2 ? Qt::Checked : Qt::Unchecked);
+        else if (r.reused)
+            it->setData(0, Qt::CheckStateRole, QVariant());
+        if (r.reused) {
+            for (int c = 1; c < std::min(it->columnCount(), kTrackedColumns); ++c)
+                if (IsStale(row, c))
+                    it->setText(c, QString());
+            r.iconShown = true;  // so that an old icon goes
+            r.reused = false;
+        }
+        ShowImage(it, r);
     }
 
     // The sum of the advances of a text's characters in the list's font.
@@ -162,10 +199,10 @@ public:
     qreal TextWidth(int row, int col)
     {
         if (col >= kMeasuredColumns)
-            return Estimate(Item(row)->text(col));
+            return Estimate(Text(row, col));
         float& width = shadow[size_t(row)].widths[col];
         if (width < 0)
-            width = float(Estimate(Item(row)->text(col)));
+            width = float(Estimate(Text(row, col)));
         return width;
     }
 
@@ -193,6 +230,9 @@ public:
         DropSpare();
         if (pending.empty())
             return;
+        const int first = topLevelItemCount();
+        for (size_t k = 0; k < pending.size(); ++k)
+            Finish(first + int(k), pending[k]);
         QList<QTreeWidgetItem*> items(pending.begin(), pending.end());
         pending.clear();
         Quiet q(this);
@@ -242,6 +282,8 @@ public:
         QTreeWidgetItem* it = Item(row);
         if (!it)
             return 0;
+        if (IsPending(row))  // not selectable yet; the check mark is in the shadow
+            return Checkboxes() ? shadow[size_t(row)].state & LVIS_STATEIMAGEMASK : 0;
         UINT s = 0;
         if (it->isSelected())
             s |= LVIS_SELECTED;
@@ -277,11 +319,16 @@ public:
 
     void ApplyImage(int row)
     {
-        Row& r = shadow[size_t(row)];
+        if (!IsPending(row))  // else Finish shows it
+            ShowImage(topLevelItem(row), shadow[size_t(row)]);
+    }
+
+    void ShowImage(QTreeWidgetItem* it, Row& r)
+    {
         const bool shown = images && r.image >= 0 && r.image < int(images->icons.size());
         // A new item has no icon to take away.
         if (shown || r.iconShown)
-            Item(row)->setIcon(0, shown ? images->icons[size_t(r.image)] : QIcon());
+            it->setIcon(0, shown ? images->icons[size_t(r.image)] : QIcon());
         r.iconShown = shown;
     }
 
@@ -327,7 +374,13 @@ private:
 Quiet::Quiet(ListWidget* w) : m_w(w) { ++m_w->quiet; }
 Quiet::~Quiet() { --m_w->quiet; }
 
-ListWidget* List(HWND h) { return dynamic_cast<ListWidget*>(WidgetFromHandle(h)); }
+// Every call asks for the widget: with a final class, comparing the type is
+// enough, and far cheaper than a cross-cast.
+ListWidget* List(HWND h)
+{
+    QWidget* w = WidgetFromHandle(h);
+    return w && typeid(*w) == typeid(ListWidget) ? static_cast<ListWidget*>(w) : nullptr;
+}
 
 // The list with its pending rows in the tree, for calls that need the view.
 ListWidget* FlushedList(HWND h)
@@ -517,14 +570,13 @@ int CListCtrl::InsertItem(int nItem, LPCSTR lpszItem, int nImage)
         Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
         if (w->Checkboxes()) {
             flags |= Qt::ItemIsUserCheckable;
-            it->setCheckState(0, Qt::Unchecked);
-        } else if (reused) {
-            it->setData(0, Qt::CheckStateRole, QVariant());
+            if (!defer)
+                it->setCheckState(0, Qt::Unchecked);
         }
         it->setFlags(flags);
         ListWidget::Row shadowRow;
         shadowRow.image = nImage;
-        shadowRow.iconShown = reused;  // so that an old icon goes
+        shadowRow.reused = reused;
         w->shadow.insert(w->shadow.begin() + row, shadowRow);
         if (defer)
             w->pending.push_back(it);
@@ -536,8 +588,14 @@ int CListCtrl::InsertItem(int nItem, LPCSTR lpszItem, int nImage)
             ++w->selectionMark;
     }
     // The new item's state image is set as a change, as Win32 reports it.
-    if (w->Checkboxes())
+    if (w->Checkboxes() && defer) {
+        // A pending row is neither selected nor focused.
+        UINT& state = w->shadow[size_t(row)].state;
+        state = INDEXTOSTATEIMAGEMASK(1);
+        w->Notify(row, 0, state);
+    } else if (w->Checkboxes()) {
         w->SyncRow(row);
+    }
     return row;
 }
 
@@ -594,6 +652,8 @@ BOOL CListCtrl::SetItemText(int nItem, int nSubItem, LPCSTR lpszText)
     Quiet q(w);
     const QString text = FromAnsi(lpszText ? lpszText : "");
     it->setText(nSubItem, text);
+    if (nSubItem < ListWidget::kTrackedColumns)
+        w->shadow[size_t(nItem)].textsSet |= 1u << nSubItem;
     w->NoteText(nItem, nSubItem, text);
     return TRUE;
 }
@@ -602,9 +662,9 @@ CString CListCtrl::GetItemText(int nItem, int nSubItem) const
 {
     ListWidget* w = List(m_hWnd);
     QTreeWidgetItem* it = w ? w->Item(nItem) : nullptr;
-    if (!it)
+    if (!it || nSubItem < 0)
         return CString();
-    return CString(ToAnsi(it->text(nSubItem)).constData());
+    return CString(ToAnsi(w->Text(nItem, nSubItem)).constData());
 }
 
 BOOL CListCtrl::SetItem(int nItem, int nSubItem, UINT nMask, LPCSTR lpszItem, int nImage, UINT nState,
@@ -684,10 +744,6 @@ BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)
         UINT& state = w->shadow[size_t(nItem)].state;
         const UINT now = (state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
         if (now != state) {
-            {
-                Quiet q(w);
-                it->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
-            }
             const UINT old = state;
             state = now;
             w->Notify(nItem, old, now);
