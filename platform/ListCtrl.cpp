@@ -21,8 +21,8 @@
 
 #include <algorithm>
 #include <array>
-#include <memory>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <typeinfo>
 #include <vector>
@@ -631,7 +631,8 @@ BOOL CListCtrl::DeleteAllItems()
         w->pending.clear();
         w->clear();
     } else {
-        // Kept for the rows added before redraw is back on, as QTreeWidget::clear leaves them: unselected, not current.
+        // Kept for the rows added before redraw is back on, left as
+        // QTreeWidget::clear leaves them: unselected, none current.
         w->selectionModel()->clear();
         const QList<QTreeWidgetItem*> taken = w->invisibleRootItem()->takeChildren();
         w->spare.insert(w->spare.end(), taken.begin(), taken.end());
@@ -735,7 +736,7 @@ BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)
     QTreeWidgetItem* it = w->Item(nItem);
     if (!it)
         return FALSE;
-    if (nItem >= w->topLevelItemCount()) {
+    if (w->IsPending(nItem)) {
         // A pending row is neither selected nor focused, and its shadow is
         // up to date: only its check mark can change.
         if (!(nMask & LVIS_STATEIMAGEMASK) || !w->Checkboxes())
