@@ -125,8 +125,9 @@ BOOL CMainDlg::OnInitDialog()
     m_list.SetExtendedStyle(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
 
     const long zone = LocalZoneOffset();
-    const CTime timeMin(std::time_t(zone + 86400));
-    const CTime timeMax(std::time_t(zone + 172800));
+    // One local day, 1970-01-02, whatever the zone's offset was in 1970.
+    const CTime timeMin(LocalTimeToInstant(1970, 1, 2, 0, 0, 0));
+    const CTime timeMax(LocalTimeToInstant(1970, 1, 3, 0, 0, 0));
     m_ctlTime.SetRange(&timeMin, &timeMax);
     const CTime dateMin(std::time_t(0));
     const CTime dateMax(std::time_t(2147483647));
@@ -176,7 +177,9 @@ BOOL CMainDlg::OnInitDialog()
     m_strFindText = "";
     m_bFindDown = true;
     m_bFindMatchCase = false;
-    return TRUE;
+    // FALSE: the focus is set already. Loading put it in the message edit,
+    // where the user types; TRUE would move it to the first tab stop, the list.
+    return FALSE;
 }
 
 void CMainDlg::OnSysCommand(UINT nID, LPARAM lParam)

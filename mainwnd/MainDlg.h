@@ -54,9 +54,6 @@ public:
     void UpdateItemIcon(int nItem);
     void SetEditMode(bool bChange);
     void OnDataChanged();
-    // Stored due times and picker values (the model's conversions).
-    static std::time_t ToPickerTime(std::time_t t);
-    static std::time_t FromPickerTime(std::time_t t);
 
     // Alarm, timers and tray.
     void ResetAlarmTimer();

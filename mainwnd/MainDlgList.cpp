@@ -48,10 +48,6 @@ char* AppendPushSuffix(char* out, long p)
 
 } // namespace
 
-std::time_t CMainDlg::ToPickerTime(std::time_t t) { return ::ToPickerTime(t); }
-
-std::time_t CMainDlg::FromPickerTime(std::time_t t) { return ::FromPickerTime(t); }
-
 void CMainDlg::UpdateList(int nItem)
 {
     const CReminderList& list = m_data.m_reminderList;
@@ -117,9 +113,12 @@ void CMainDlg::OnAddOrChange()
     if (m_strText.IsEmpty())
         return;
     CReminderList& list = m_data.m_reminderList;
-    const std::int32_t time = ::FromPickerTime(m_date.GetTime() + m_time.GetTime());
     const int sel = m_list.GetNextItem(-1, LVNI_SELECTED);
-    if (m_bEditMode && sel != -1) {
+    const bool change = m_bEditMode && sel != -1;
+    // A changed reminder keeps its own instant while the panel still shows it.
+    const std::int32_t time =
+        FromPickerTime(m_date.GetTime(), m_time.GetTime(), change ? &list.GetAt(sel).m_nTime : nullptr);
+    if (change) {
         Trace("Change date: %ld Change time: %ld\n", long(m_date.GetTime()), long(m_time.GetTime()));
         list.Set(sel, m_strText, time, m_bRemind != FALSE, std::int32_t(m_nPushTime), m_bPush != FALSE);
         UpdateData(FALSE);
@@ -146,13 +145,9 @@ void CMainDlg::OnNew()
     const CReminderList& list = m_data.m_reminderList;
     m_strText = list.m_strDefaultText.c_str();
     SetEditMode(false);
-    const std::time_t t = ToPickerTime(ClockNow() + list.m_nDefaultTimeAdd - LocalZoneOffset());
-    // The floor keeps the time of day in 0..86399 for dates before 1970 too.
-    std::time_t day = t % 86400;
-    if (day < 0)
-        day += 86400;
-    m_time = day + 86400;
-    m_date = t - m_time.GetTime();
+    const std::time_t due = ClockNow() + list.m_nDefaultTimeAdd;
+    m_date = due;
+    m_time = ToPickerTimeOfDay(due);
     m_bRemind = list.m_bDefaultRemind;
     m_bPush = list.m_bDefaultPush;
     m_nPushTime = list.m_nDefaultPushTime;
@@ -172,11 +167,8 @@ void CMainDlg::ShowSelected()
     const CReminder& r = m_data.m_reminderList.GetAt(sel);
     m_strText = r.m_strText.c_str();
     m_bRemind = r.m_bRemind;
-    std::time_t day = ToPickerTime(r.m_nTime) % 86400;
-    if (day < 0)
-        day += 86400;
-    m_time = day + 86400;
-    m_date = ToPickerTime(r.m_nTime - m_time.GetTime());
+    m_date = ToPickerTime(r.m_nTime);
+    m_time = ToPickerTimeOfDay(m_date.GetTime());
     m_nPushTime = r.m_nPushTime;
     m_bPush = r.m_bPush;
     UpdateData(FALSE);

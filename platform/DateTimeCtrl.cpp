@@ -12,13 +12,28 @@ namespace {
 
 QDateTimeEdit* Edit(HWND h) { return qobject_cast<QDateTimeEdit*>(WidgetFromHandle(h)); }
 
-// The locale's short format, with four-digit years: an editor that shows
-// "26" cannot tell the user which century it will store.
+// A format without its time-zone sections ('t' outside quotes).
+QString WithoutZone(const QString& format)
+{
+    QString out;
+    bool quoted = false;
+    for (QChar c : format) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (quoted || c != QLatin1Char('t'))
+            out += c;
+    }
+    return out.simplified();
+}
+
+// Times in the locale's long format, with seconds, as Windows' time picker
+// shows them; dates in the short format with four-digit years: an editor
+// that shows "26" cannot tell the user which century it will store.
 QString EditorFormat(bool time)
 {
     QLocale locale;
     if (time)
-        return locale.timeFormat(QLocale::ShortFormat);
+        return WithoutZone(locale.timeFormat(QLocale::LongFormat));
     QString date = locale.dateFormat(QLocale::ShortFormat);
     if (!date.contains(QLatin1String("yyyy")))
         date.replace(QLatin1String("yy"), QLatin1String("yyyy"));

@@ -2,6 +2,8 @@
 
 #include "MainWndFixture.h"
 
+#include "model/PickerTime.h"
+
 namespace {
 
 bool EndsWith(const std::string& s, const std::string& tail)
@@ -115,8 +117,8 @@ TEST_F(MainWndTest, NewMessageTakesTheListDefaults)
     EXPECT_FALSE(testhooks::IsChecked(Item(1005)));
     EXPECT_TRUE(testhooks::IsChecked(Item(1039)));
     EXPECT_EQ(testhooks::WindowText(Item(1040)), "300");
-    const std::time_t picked = m_pDlg->m_date.GetTime() + m_pDlg->m_time.GetTime();
-    EXPECT_EQ(std::to_string(m_pDlg->FromPickerTime(picked)), Stored(kNow + 3600));
+    EXPECT_EQ(std::to_string(FromPickerTime(m_pDlg->m_date.GetTime(), m_pDlg->m_time.GetTime())),
+              Stored(kNow + 3600));
     EXPECT_EQ(testhooks::FocusWindow(), Item(1006));
 }
 
