@@ -60,6 +60,8 @@ public:
     void UpdateTrayIcon(int dueCount);
     BOOL TrayNotify(DWORD dwMessage, HICON hIcon, LPCSTR lpszTip, bool bSetTip);
     void PlayAlarmSound();
+    // The desktop notification of an alarm (the tray icon's balloon).
+    void ShowAlarmNotification(int dueCount);
 
     // Navigation.
     void GoToCurrent(bool bForward);
@@ -139,6 +141,8 @@ private:
 
     // Set while UpdateList writes rows: its own check marks are not clicks.
     bool m_bFillingList = false;
+    // Whether the alarm's notification may still be on screen.
+    bool m_bAlarmNotified = false;
 
     static bool s_bTrayIconAdded;
     static bool s_bBlinkOn;

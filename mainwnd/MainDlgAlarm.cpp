@@ -12,6 +12,8 @@ bool CMainDlg::s_bBlinkOn = true;
 namespace {
 
 constexpr UINT kTrayMessage = WM_APP + 100;
+// Due texts named in the alarm's notification.
+constexpr int kNotifiedTexts = 5;
 
 } // namespace
 
@@ -69,9 +71,11 @@ void CMainDlg::OnTimer(UINT_PTR nIDEvent)
             m_list.SetItemImage(i, 1);
         if (n > 0) {
             UpdateTrayIcon(n);
+            ShowAlarmNotification(n);
             PlayAlarmSound();
             Trace("ALARM!\n");
-            if (!IsWindowVisible()) {
+            // An iconified window counts as visible, but the user cannot see it.
+            if (!IsWindowVisible() || IsIconic()) {
                 Trace("Window isn't visible, restore, and select first alarm\n");
                 ShowWindow(SW_RESTORE);
                 SelectItem(-1);
@@ -122,6 +126,43 @@ void CMainDlg::UpdateTrayIcon(int dueCount)
         s_bTrayIconAdded = true;
     }
     TrayNotify(message, AfxGetApp()->LoadIcon(icon), tip, true);
+    if (icon != IDI_TRAY_ALARM && m_bAlarmNotified) {
+        // Nothing is due any more: the notification would only mislead.
+        NOTIFYICONDATA nid;
+        nid.cbSize = sizeof nid;
+        nid.hWnd = m_hWnd;
+        nid.uFlags = NIF_INFO;
+        Shell_NotifyIconA(NIM_MODIFY, &nid);
+        m_bAlarmNotified = false;
+    }
+}
+
+void CMainDlg::ShowAlarmNotification(int dueCount)
+{
+    NOTIFYICONDATA nid;
+    nid.cbSize = sizeof nid;
+    nid.hWnd = m_hWnd;
+    nid.uFlags = NIF_INFO;
+    nid.dwInfoFlags = NIIF_INFO;
+    CString title, format, text;
+    title.LoadString(AFX_IDS_APP_TITLE);
+    lstrcpynA(nid.szInfoTitle, title, int(sizeof nid.szInfoTitle));
+    format.LoadString(IDS_TIP_DUE);
+    text.Format(format, dueCount);
+    // The count, then the first due texts, a line each, as many as fit whole.
+    const CReminderList& list = m_data.m_reminderList;
+    int lines = 0;
+    for (std::int32_t i : list.m_dueIndices) {
+        const std::string& line = list.GetAt(i).m_strText;
+        if (lines == kNotifiedTexts || (lines > 0 && text.GetLength() + 1 + int(line.size()) >= int(sizeof nid.szInfo)))
+            break;
+        text += "\n";
+        text += line.c_str();
+        ++lines;
+    }
+    lstrcpynA(nid.szInfo, text, int(sizeof nid.szInfo));
+    Shell_NotifyIconA(NIM_MODIFY, &nid);
+    m_bAlarmNotified = true;
 }
 
 BOOL CMainDlg::TrayNotify(DWORD dwMessage, HICON hIcon, LPCSTR lpszTip, bool bSetTip)
@@ -133,7 +174,7 @@ BOOL CMainDlg::TrayNotify(DWORD dwMessage, HICON hIcon, LPCSTR lpszTip, bool bSe
     nid.uFlags = bSetTip ? NIF_MESSAGE | NIF_ICON | NIF_TIP : NIF_MESSAGE | NIF_ICON;
     nid.uCallbackMessage = kTrayMessage;
     nid.hIcon = hIcon;
-    lstrcpynA(nid.szTip, lpszTip ? lpszTip : "", int(sizeof nid.szTip));
+    lstrcpynA(nid.szTip, lpszTip ? lpszTip : "", 64);
     const BOOL result = Shell_NotifyIconA(dwMessage, &nid);
     if (hIcon)
         DestroyIcon(hIcon);
@@ -145,6 +186,7 @@ LRESULT CMainDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     if (message == kTrayMessage) {
         switch (UINT(lParam)) {
         case WM_LBUTTONDOWN:
+        case NIN_BALLOONUSERCLICK:  // the alarm's notification
             Trace("Left button on tray icon.\n");
             ShowWindow(SW_RESTORE);
             ActivateWindow();
@@ -186,4 +228,6 @@ void CMainDlg::OnPushForward()
 {
     m_data.m_reminderList.PushTimesForward();
     UpdateList(-1);
+    // Nothing pushed is due now: the tray must stop alarming at once.
+    ResetAlarmTimer();
 }

@@ -35,7 +35,7 @@ void CMainDlg::RegisterAppHotKey()
 LRESULT CMainDlg::OnHotKey(WPARAM, LPARAM)
 {
     Trace("Hotkey pressed!\n");
-    if (!IsWindowVisible())
+    if (!IsWindowVisible() || IsIconic())
         ShowWindow(SW_RESTORE);
     ActivateWindow();
     return 0;

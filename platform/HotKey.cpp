@@ -4,6 +4,7 @@
 
 #include "platform/HotKey.h"
 #include "platform/Internal.h"
+#include "platform/KeyMap.h"
 #include "platform/QtHandles.h"
 #include "platform/TestHooks.h"
 #include "platform/Wnd.h"
@@ -43,46 +44,23 @@ xcb_window_t RootWindow(xcb_connection_t* c)
     return it.rem ? it.data->root : 0;
 }
 
-// Windows virtual-key code to an X keysym; 0 for keys without one.
-xcb_keysym_t KeysymFromVk(UINT vk)
+// The keyboard's keycode for a virtual key: the first of its keysyms that
+// some key types. 0 when none does.
+xcb_keycode_t KeycodeFromVk(xcb_connection_t* c, UINT vk)
 {
-    if (vk >= 'A' && vk <= 'Z')
-        return vk - 'A' + 'a';
-    if (vk >= '0' && vk <= '9')
-        return vk;
-    if (vk >= VK_F1 && vk <= VK_F24)
-        return 0xffbe + (vk - VK_F1);
-    if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD0 + 9)
-        return 0xffb0 + (vk - VK_NUMPAD0);
-    switch (vk) {
-    case VK_BACK: return 0xff08;
-    case VK_TAB: return 0xff09;
-    case VK_RETURN: return 0xff0d;
-    case VK_PAUSE: return 0xff13;
-    case VK_ESCAPE: return 0xff1b;
-    case VK_SPACE: return 0x20;
-    case VK_PRIOR: return 0xff55;
-    case VK_NEXT: return 0xff56;
-    case VK_END: return 0xff57;
-    case VK_HOME: return 0xff50;
-    case VK_LEFT: return 0xff51;
-    case VK_UP: return 0xff52;
-    case VK_RIGHT: return 0xff53;
-    case VK_DOWN: return 0xff54;
-    case VK_SNAPSHOT: return 0xff61;
-    case VK_INSERT: return 0xff63;
-    case VK_DELETE: return 0xffff;
-    case VK_MULTIPLY: return 0xffaa;
-    case VK_ADD: return 0xffab;
-    case VK_SUBTRACT: return 0xffad;
-    case VK_DECIMAL: return 0xffae;
-    case VK_DIVIDE: return 0xffaf;
-    case VK_OEM_PLUS: return 0x2b;
-    case VK_OEM_COMMA: return 0x2c;
-    case VK_OEM_MINUS: return 0x2d;
-    case VK_OEM_PERIOD: return 0x2e;
-    default: return 0;
+    xcb_key_symbols_t* syms = xcb_key_symbols_alloc(c);
+    if (!syms)
+        return 0;
+    xcb_keycode_t code = 0;
+    for (unsigned sym : AfxKeysymsFromVirtualKey(vk)) {
+        xcb_keycode_t* codes = xcb_key_symbols_get_keycode(syms, sym);
+        code = codes ? codes[0] : 0;
+        std::free(codes);
+        if (code)
+            break;
     }
+    xcb_key_symbols_free(syms);
+    return code;
 }
 
 uint16_t MaskFromMod(UINT mod)
@@ -146,15 +124,7 @@ BOOL RegisterHotKey(HWND hWnd, int id, UINT fsModifiers, UINT vk)
     for (const HotKey& k : g_hotKeys)
         if (k.hWnd == hWnd && k.id == id)
             return FALSE;  // as Win32: the id is taken
-    xcb_keysym_t sym = KeysymFromVk(vk);
-    if (!sym)
-        return FALSE;
-    xcb_key_symbols_t* syms = xcb_key_symbols_alloc(c);
-    xcb_keycode_t* codes = syms ? xcb_key_symbols_get_keycode(syms, sym) : nullptr;
-    xcb_keycode_t code = codes ? codes[0] : 0;
-    std::free(codes);
-    if (syms)
-        xcb_key_symbols_free(syms);
+    const xcb_keycode_t code = KeycodeFromVk(c, vk);
     if (!code)
         return FALSE;
 
@@ -189,6 +159,28 @@ BOOL UnregisterHotKey(HWND hWnd, int id)
         }
     }
     return FALSE;
+}
+
+bool AfxKeyboardIsNordic()
+{
+    // Asked afresh each time (a layout may be switched at any time); only
+    // punctuation keys ask, so it costs nothing for ordinary typing.
+    xcb_connection_t* c = Connection();
+    if (!c)
+        return true;
+    xcb_key_symbols_t* syms = xcb_key_symbols_alloc(c);
+    if (!syms)
+        return true;
+    bool nordic = false;
+    for (xcb_keysym_t sym : {0xe5u, 0xe4u, 0xf6u}) {  // å, ä, ö
+        xcb_keycode_t* codes = xcb_key_symbols_get_keycode(syms, sym);
+        nordic = codes && codes[0];
+        std::free(codes);
+        if (nordic)
+            break;
+    }
+    xcb_key_symbols_free(syms);
+    return nordic;
 }
 
 void AfxReleaseWindowHotKeys(HWND hWnd)

@@ -2,6 +2,7 @@
 
 #include "platform/ControlWidgets.h"
 #include "platform/Internal.h"
+#include "platform/KeyMap.h"
 #include "platform/QtHandles.h"
 #include "platform/WndCore.h"
 

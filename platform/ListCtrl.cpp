@@ -7,6 +7,7 @@
 #include "platform/ControlWidgets.h"
 #include "platform/ImageListData.h"
 #include "platform/Internal.h"
+#include "platform/KeyMap.h"
 #include "platform/QtHandles.h"
 #include "platform/TestHooks.h"
 #include "platform/TextCodec.h"

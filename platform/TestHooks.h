@@ -96,11 +96,14 @@ struct TrayState {
     bool present = false;
     UINT iconId = 0;      // resource id of the icon shown (138, 139, 140)
     std::string tip;
+    std::string info;       // the balloon (desktop notification) shown, empty when none
+    std::string infoTitle;
     UINT callbackMessage = 0;
     HWND hWnd = nullptr;
 };
 TrayState Tray();
-// A mouse button on the tray icon (WM_LBUTTONDOWN or WM_RBUTTONDOWN).
+// A mouse button on the tray icon (WM_LBUTTONDOWN or WM_RBUTTONDOWN), or a
+// click on its balloon (NIN_BALLOONUSERCLICK).
 void ClickTray(UINT mouseMessage);
 // Whether the desktop offers a tray; tests may pretend either way.
 void SetTrayAvailable(int available);  // 1 yes, 0 no, -1 ask the desktop

@@ -1,6 +1,7 @@
 #include "platform/TestHooks.h"
 
 #include "platform/Internal.h"
+#include "platform/KeyMap.h"
 #include "platform/QtHandles.h"
 #include "platform/TextCodec.h"
 #include "platform/Wnd.h"

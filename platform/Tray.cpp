@@ -5,6 +5,7 @@
 #include "platform/Tray.h"
 
 #include "platform/Internal.h"
+#include "platform/Notification.h"
 #include "platform/QtHandles.h"
 #include "platform/TestHooks.h"
 #include "platform/TextCodec.h"
@@ -29,17 +30,20 @@ struct TrayIcon {
     UINT iconId = 0;
     QIcon icon;  // a copy: the caller may destroy its handle
     std::string tip;
+    std::string info;  // the balloon's text and title, empty when none is shown
+    std::string infoTitle;
     std::unique_ptr<QSystemTrayIcon> shown;
 };
 
 TrayIcon g_tray;
 int g_forceAvailable = -1;
 
-// Win32 cuts the tip at 63 bytes. A caller that cut its own text to fit may
-// have split a UTF-8 character; an incomplete last character is dropped whole.
-std::string CutTip(const char* tip)
+// Win32 cuts a text at its field's size less the terminator. A caller that
+// cut its own text to fit may have split a UTF-8 character; an incomplete
+// last character is dropped whole.
+std::string CutText(const char* tip, size_t limit)
 {
-    size_t n = strnlen(tip, 63);
+    size_t n = strnlen(tip, limit);
     size_t lead = n;
     while (lead > 0 && (static_cast<unsigned char>(tip[lead - 1]) & 0xC0) == 0x80)
         --lead;
@@ -58,9 +62,14 @@ void Deliver(UINT mouseMessage)
         ::SendMessage(g_tray.hWnd, g_tray.callback, WPARAM(g_tray.uID), LPARAM(mouseMessage));
 }
 
+// The first layout (88 bytes) has no balloon and a 64-byte tip.
+constexpr DWORD kFirstLayoutSize = 88;
+
+// The icon is shown whether or not a tray is there now: Qt puts it into a
+// tray as soon as one comes up (at login the tray often starts after us).
 void Show()
 {
-    if (!g_tray.present || !IsSystemTrayAvailable()) {
+    if (!g_tray.present) {
         g_tray.shown.reset();
         return;
     }
@@ -100,6 +109,7 @@ BOOL Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA d)
         g_tray.hWnd = d->hWnd;
         g_tray.uID = d->uID;
         g_tray.tip.clear();
+        g_tray.info.clear();
         g_tray.iconId = 0;
         g_tray.icon = QIcon();
         [[fallthrough]];
@@ -115,7 +125,16 @@ BOOL Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA d)
             g_tray.icon = icon ? *icon : QIcon();
         }
         if (d->uFlags & NIF_TIP)
-            g_tray.tip = CutTip(d->szTip);
+            g_tray.tip = CutText(d->szTip, d->cbSize <= kFirstLayoutSize ? 63 : sizeof d->szTip - 1);
+        if ((d->uFlags & NIF_INFO) && d->cbSize > kFirstLayoutSize) {
+            g_tray.info = CutText(d->szInfo, sizeof d->szInfo - 1);
+            g_tray.infoTitle = CutText(d->szInfoTitle, sizeof d->szInfoTitle - 1);
+            if (g_tray.info.empty())
+                AfxWithdrawNotification();
+            else
+                AfxShowNotification(FromAnsi(g_tray.infoTitle.c_str()), FromAnsi(g_tray.info.c_str()),
+                                    [] { Deliver(NIN_BALLOONUSERCLICK); });
+        }
         Show();
         return IsSystemTrayAvailable() ? TRUE : FALSE;
     case NIM_DELETE:
@@ -123,6 +142,9 @@ BOOL Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA d)
             return FALSE;
         g_tray.shown.reset();
         g_tray.present = false;
+        if (!g_tray.info.empty())
+            AfxWithdrawNotification();
+        g_tray.info.clear();
         return TRUE;
     default:
         return FALSE;
@@ -137,6 +159,8 @@ TrayState Tray()
     s.present = g_tray.present;
     s.iconId = g_tray.iconId;
     s.tip = g_tray.tip;
+    s.info = g_tray.info;
+    s.infoTitle = g_tray.infoTitle;
     s.callbackMessage = g_tray.callback;
     s.hWnd = g_tray.hWnd;
     return s;

@@ -442,6 +442,14 @@ constexpr DWORD NIM_DELETE = 0x00000002;
 constexpr UINT NIF_MESSAGE = 0x00000001;
 constexpr UINT NIF_ICON = 0x00000002;
 constexpr UINT NIF_TIP = 0x00000004;
+constexpr UINT NIF_INFO = 0x00000010;
+constexpr DWORD NIIF_INFO = 0x00000001;
+// Balloon notifications report to the icon's callback message in lParam.
+constexpr UINT NIN_BALLOONSHOW = WM_USER + 2;
+constexpr UINT NIN_BALLOONHIDE = WM_USER + 3;
+constexpr UINT NIN_BALLOONTIMEOUT = WM_USER + 4;
+constexpr UINT NIN_BALLOONUSERCLICK = WM_USER + 5;
+// The version 2 layout; a cbSize of 88 describes the first, without balloons.
 struct NOTIFYICONDATAA {
     DWORD cbSize = 0;
     HWND hWnd = nullptr;
@@ -449,7 +457,13 @@ struct NOTIFYICONDATAA {
     UINT uFlags = 0;
     UINT uCallbackMessage = 0;
     HICON hIcon = nullptr;
-    char szTip[64] = {};
+    char szTip[128] = {};
+    DWORD dwState = 0;
+    DWORD dwStateMask = 0;
+    char szInfo[256] = {};
+    UINT uTimeout = 0;
+    char szInfoTitle[64] = {};
+    DWORD dwInfoFlags = 0;
 };
 using NOTIFYICONDATA = NOTIFYICONDATAA;
 using PNOTIFYICONDATAA = NOTIFYICONDATAA*;

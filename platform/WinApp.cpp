@@ -3,6 +3,7 @@
 #include "platform/Font.h"
 #include "platform/ControlWidgets.h"
 #include "platform/Internal.h"
+#include "platform/KeyMap.h"
 #include "platform/Menu.h"
 #include "platform/QtHandles.h"
 #include "platform/Resource.h"

@@ -67,10 +67,6 @@ QWidget* AfxDefaultOwner();
 // message filter and PreTranslateMessage. True when the key was consumed.
 bool AfxPreTranslateKeyEvent(QWidget* receiver, QKeyEvent* event);
 
-// Windows virtual-key codes and Qt keys.
-UINT AfxVirtualKeyFromQtKey(int key, int modifiers);
-int AfxQtKeyFromVirtualKey(UINT vk);
-
 // Runs the actions queued by testhooks::QueueModalDialogAction for a modal
 // dialog that is up (one per dialog).
 void AfxRunQueuedModalAction(HWND hDlg);

@@ -7,7 +7,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6-dev
   libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libx11-dev libxkbcommon-dev
-  xvfb xauth x11-utils xdg-utils
+  xvfb xauth x11-utils xdg-utils dbus-daemon
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   appstream desktop-file-utils dpkg-dev file
   fonts-dejavu-core

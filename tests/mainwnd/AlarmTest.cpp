@@ -61,6 +61,9 @@ TEST_F(MainWndTest, AlarmOnAHiddenWindowRaisesEverythingBlinksAndRepeats)
     EXPECT_EQ(rows[2].image, 1);
     EXPECT_EQ(testhooks::Tray().iconId, 139u);
     EXPECT_EQ(testhooks::Tray().tip, "Det finns 2 meddelanden att läsa.");
+    // The desktop notification names the count and the due texts.
+    EXPECT_EQ(testhooks::Tray().infoTitle, "Talvo");
+    EXPECT_EQ(testhooks::Tray().info, "Det finns 2 meddelanden att läsa.\nförsta\nandra");
     EXPECT_EQ(testhooks::SoundsPlayed(), std::vector<std::string>{ProgramFolder() + "talvo.wav"});
     EXPECT_TRUE(IsWindowVisible(Wnd()));
     EXPECT_EQ(Selected(), std::vector<int>{1});
@@ -79,7 +82,7 @@ TEST_F(MainWndTest, AlarmOnAHiddenWindowRaisesEverythingBlinksAndRepeats)
     EXPECT_EQ((std::set<UINT>{first, second}), (std::set<UINT>{138, 139}));
     EXPECT_EQ(testhooks::Tray().tip, "Det finns 2 meddelanden att läsa.");
 
-    // The repeat restores the window again.
+    // The repeat restores the window again; clicking its notification too.
     Key(VK_ESCAPE);
     ASSERT_FALSE(IsWindowVisible(Wnd()));
     testhooks::ClearSounds();
@@ -89,13 +92,52 @@ TEST_F(MainWndTest, AlarmOnAHiddenWindowRaisesEverythingBlinksAndRepeats)
     EXPECT_TRUE(IsWindowVisible(Wnd()));
     EXPECT_EQ(testhooks::SoundsPlayed().size(), 1u);
     EXPECT_EQ(Selected(), std::vector<int>{1});
+    Key(VK_ESCAPE);
+    ASSERT_FALSE(IsWindowVisible(Wnd()));
+    testhooks::ClickTray(NIN_BALLOONUSERCLICK);
+    testhooks::ProcessEvents();
+    EXPECT_TRUE(IsWindowVisible(Wnd()));
+    EXPECT_TRUE(testhooks::IsForeground(Wnd()));
 
-    // Unchecking both due rows stops the alarm and the blinking.
+    // Unchecking one due row keeps the notification; unchecking both stops
+    // the alarm and the blinking and withdraws it.
     testhooks::ClickListCheckBox(List(), 1);
+    EXPECT_EQ(testhooks::Tray().iconId, 139u);
+    EXPECT_EQ(testhooks::Tray().info, "Det finns 1 meddelanden att läsa.\nandra");
     testhooks::ClickListCheckBox(List(), 2);
     EXPECT_EQ(testhooks::Tray().iconId, 138u);
     EXPECT_EQ(testhooks::Tray().tip, AfxFindString(60100));
+    EXPECT_EQ(testhooks::Tray().info, "");
     EXPECT_FALSE(Armed(2));
+}
+
+TEST_F(MainWndTest, TheNotificationNamesTheFirstDueTextsThatFit)
+{
+    const std::string f = m_root + "/f.tlv";
+    std::vector<TlvRecord> due;
+    for (int i = 0; i < 7; ++i)
+        due.push_back({"påminnelse " + std::to_string(i), kNow - 60});
+    due[2].text = std::string(240, 'x');  // does not fit after the first two: the list ends
+    WriteTlv(f, due);
+    Create(f);
+    Key(VK_F5);
+    EXPECT_EQ(testhooks::Tray().info, "Det finns 7 meddelanden att läsa.\npåminnelse 0\npåminnelse 1");
+    Destroy();
+    due[2].text = "kort";  // now five fit, and five are named
+    WriteTlv(f, due);
+    Create(f);
+    Key(VK_F5);
+    EXPECT_EQ(testhooks::Tray().info,
+              "Det finns 7 meddelanden att läsa.\npåminnelse 0\npåminnelse 1\nkort\npåminnelse 3\npåminnelse 4");
+    Destroy();
+
+    // A first text too long for the notification is cut, never left out.
+    WriteTlv(f, {{std::string(300, 'y'), kNow - 60}});
+    Create(f);
+    Key(VK_F5);
+    const std::string info = testhooks::Tray().info;
+    EXPECT_EQ(info.size(), 255u);
+    EXPECT_EQ(info.substr(0, 36), "Det finns 1 meddelanden att läsa.\ny");
 }
 
 TEST_F(MainWndTest, TrayClicksRestoreAndToggleChecking)
@@ -144,6 +186,14 @@ TEST_F(MainWndTest, CheckNowMarksRowsThatFellDueAndPushForwardMovesThem)
     Key(VK_F8);
     EXPECT_EQ(std::to_string(m_pDlg->m_data.m_reminderList.GetAt(0).m_nTime), Stored(kNow + 5 + 3600));
     EXPECT_EQ(Rows()[0].image, 0);
+    // Nothing is due now, and the tray says so at once, not at the next check.
+    EXPECT_EQ(testhooks::Tray().iconId, 138u);
+    EXPECT_EQ(testhooks::Tray().tip, AfxFindString(60100));
+    EXPECT_EQ(testhooks::Tray().info, "");
+    EXPECT_FALSE(Armed(2));
+    UINT period = 0;
+    ASSERT_TRUE(Armed(1, &period));
+    EXPECT_EQ(period, 3600000u);
     EXPECT_NE(Rows()[0].texts[0], before);
     EXPECT_FALSE(m_pDlg->m_bEditMode);
     EXPECT_FALSE(Armed(3));  // pushing is not an edit

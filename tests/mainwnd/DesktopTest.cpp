@@ -24,6 +24,20 @@ TEST_F(MainWndTest, WithoutATrayTheWindowIconifiesInsteadOfHiding)
     // The push on minimise still ran.
     EXPECT_EQ(std::to_string(m_pDlg->m_data.m_reminderList.GetAt(0).m_nTime), Stored(kNow + 7200));
 
+    // The alarm brings the iconified window back with the due row selected,
+    // and so does the hotkey.
+    SetNow(kNow + 7200);
+    Key(VK_F5);
+    EXPECT_FALSE(m_pDlg->IsIconic());
+    EXPECT_TRUE(testhooks::IsForeground(Wnd()));
+    EXPECT_EQ(Selected(), std::vector<int>{0});
+    Key(VK_ESCAPE);  // pushes it an hour on again
+    ASSERT_TRUE(m_pDlg->IsIconic());
+    m_pDlg->OnHotKey(1, 0);
+    testhooks::ProcessEvents();
+    EXPECT_FALSE(m_pDlg->IsIconic());
+    EXPECT_TRUE(testhooks::IsForeground(Wnd()));
+
     // A tray that shows up later is used from then on.
     testhooks::SetTrayAvailable(1);
     ShowWindow(Wnd(), SW_RESTORE);

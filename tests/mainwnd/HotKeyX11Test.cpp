@@ -11,9 +11,11 @@
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -107,6 +109,96 @@ TEST_F(MainWndTest, GlobalHotKeyBringsTheHiddenWindowBackAlsoWithNumLock)
         EXPECT_FALSE(IsWindowVisible(Wnd()));
     }
     typist.Tap(kNumLock);
+}
+
+namespace {
+
+// Gives a key of the test server's keyboard the keysyms lower and upper, as
+// a Swedish keymap gives Ö its key; puts the key back on destruction.
+class ExtraKey {
+public:
+    ExtraKey(xcb_keysym_t lower, xcb_keysym_t upper) : m_c(xcb_connect(nullptr, nullptr))
+    {
+        const xcb_setup_t* setup = xcb_get_setup(m_c);
+        auto* reply = xcb_get_keyboard_mapping_reply(
+            m_c, xcb_get_keyboard_mapping(m_c, setup->min_keycode, uint8_t(setup->max_keycode - setup->min_keycode + 1)),
+            nullptr);
+        if (!reply)
+            return;
+        m_perCode = reply->keysyms_per_keycode;
+        const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(reply);
+        for (int code = setup->min_keycode; code <= setup->max_keycode && !m_code; ++code) {
+            const xcb_keysym_t* row = syms + (code - setup->min_keycode) * m_perCode;
+            if (std::all_of(row, row + m_perCode, [](xcb_keysym_t k) { return k == 0; }))
+                m_code = xcb_keycode_t(code);
+        }
+        free(reply);
+        Set(lower, upper);
+    }
+    ~ExtraKey()
+    {
+        Set(0, 0);
+        xcb_disconnect(m_c);
+    }
+    ExtraKey(const ExtraKey&) = delete;
+    ExtraKey& operator=(const ExtraKey&) = delete;
+    bool Ok() const { return m_code != 0; }
+
+private:
+    void Set(xcb_keysym_t lower, xcb_keysym_t upper)
+    {
+        if (!m_code)
+            return;
+        std::vector<xcb_keysym_t> row(m_perCode, 0);
+        row[0] = lower;
+        if (m_perCode > 1)
+            row[1] = upper;
+        xcb_change_keyboard_mapping(m_c, 1, m_code, m_perCode, row.data());
+        free(xcb_get_input_focus_reply(m_c, xcb_get_input_focus(m_c), nullptr));
+    }
+
+    xcb_connection_t* m_c;
+    xcb_keycode_t m_code = 0;
+    uint8_t m_perCode = 0;
+};
+
+constexpr xcb_keysym_t kAlt = 0xffe9;
+
+} // namespace
+
+// Every key the hot-key field gives can be grabbed: the punctuation keys of
+// a US keyboard, and Ö, Ä and Å once the keyboard has them.
+TEST_F(MainWndTest, GlobalHotKeyWorksForPunctuationAndNordicLetters)
+{
+    if (!g_haveDisplay)
+        GTEST_SKIP() << "no X server";
+    SetSetting("StartMinimized", 1);
+    SetSetting("HotModifier", HOTKEYF_CONTROL | HOTKEYF_ALT);
+    WriteTlv(m_root + "/f.tlv", {});
+    auto pressBringsItBack = [&](UINT vk, xcb_keysym_t sym) {
+        Typist typist;  // reads the keyboard as it is now
+        SetSetting("HotKey", vk);
+        Create(m_root + "/f.tlv");
+        ASSERT_TRUE(Boxes().empty()) << "hotkey " << vk << ": " << Boxes()[0].text;
+        ASSERT_FALSE(IsWindowVisible(Wnd()));
+        typist.Press(kControl);
+        typist.Press(kAlt);
+        typist.Tap(sym);
+        typist.Release(kAlt);
+        typist.Release(kControl);
+        EXPECT_TRUE(WaitVisible(Wnd())) << "hotkey " << vk;
+        Destroy();
+    };
+    // US keyboard: VK_OEM_2 is the slash key, VK_OEM_7 the apostrophe key.
+    pressBringsItBack(VK_OEM_2, '/');
+    pressBringsItBack(VK_OEM_7, '\'');
+    pressBringsItBack(VK_OEM_PERIOD, '.');
+
+    ExtraKey odiaeresis(0xf6, 0xd6), adiaeresis(0xe4, 0xc4), aring(0xe5, 0xc5);
+    ASSERT_TRUE(odiaeresis.Ok() && adiaeresis.Ok() && aring.Ok());
+    pressBringsItBack(VK_OEM_3, 0xf6);
+    pressBringsItBack(VK_OEM_7, 0xe4);
+    pressBringsItBack(VK_OEM_6, 0xe5);
 }
 
 int main(int argc, char** argv)

@@ -3,6 +3,7 @@
 
 #include "CoreTestSupport.h"
 
+#include "platform/KeyMap.h"
 #include "platform/TestHooks.h"
 
 #include <gtest/gtest.h>
@@ -517,4 +518,40 @@ TEST_F(CoreTest, WaitCursorNests)
         EXPECT_NE(QApplication::overrideCursor(), nullptr);
     }
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// Every key typed into the program or the hot-key field that has a virtual
+// key can be turned back into a key and into a keysym for the global grab.
+TEST(KeyMapTest, EveryMappedKeyHasAKeyAndAKeysymBack)
+{
+    std::vector<int> keys;
+    for (int k = 0x20; k <= 0xff; ++k)
+        keys.push_back(k);
+    for (int k = Qt::Key_Escape; k <= Qt::Key_ScrollLock; ++k)
+        keys.push_back(k);
+    for (int k = Qt::Key_F1; k <= Qt::Key_F24; ++k)
+        keys.push_back(k);
+    for (int k = Qt::Key_Dead_Grave; k <= Qt::Key_Dead_Diaeresis; ++k)
+        keys.push_back(k);
+    keys.push_back(Qt::Key_Meta);
+    keys.push_back(Qt::Key_Menu);
+    int mapped = 0;
+    for (int key : keys) {
+        for (int modifiers : {0, int(Qt::KeypadModifier)}) {
+            const UINT vk = AfxVirtualKeyFromQtKey(key, modifiers);
+            if (vk == 0)
+                continue;
+            ++mapped;
+            EXPECT_NE(AfxQtKeyFromVirtualKey(vk), 0) << "key " << key;
+            EXPECT_FALSE(AfxKeysymsFromVirtualKey(vk).empty()) << "key " << key << " vk " << vk;
+        }
+    }
+    EXPECT_GT(mapped, 100);
+    // Without an X keyboard to ask, the layout is the program's own: Swedish.
+    EXPECT_EQ(AfxVirtualKeyFromQtKey(Qt::Key_Odiaeresis, 0), UINT(VK_OEM_3));
+    EXPECT_EQ(AfxVirtualKeyFromQtKey(Qt::Key_Adiaeresis, 0), UINT(VK_OEM_7));
+    EXPECT_EQ(AfxVirtualKeyFromQtKey(Qt::Key_Aring, 0), UINT(VK_OEM_6));
+    EXPECT_EQ(AfxKeysymsFromVirtualKey(VK_OEM_3), std::vector<unsigned>{0xf6});
+    EXPECT_EQ(AfxVirtualKeyFromQtKey(Qt::Key_Plus, int(Qt::KeypadModifier)), UINT(VK_ADD));
+    EXPECT_EQ(AfxVirtualKeyFromQtKey(Qt::Key_Plus, 0), UINT(VK_OEM_PLUS));
 }

@@ -63,7 +63,9 @@ TEST(TrayTest, KeepsIconTipAndCallbackAndDeliversClicks)
     EXPECT_EQ(host.clicks[1], LPARAM(WM_RBUTTONDOWN));
 
     // A tip cut to fit by its caller may end in half a letter: the half is
-    // dropped, the rest kept. A tip filling all 64 bytes is cut at 63.
+    // dropped, the rest kept. A tip filling its field is cut at 63 bytes in
+    // the first, 88-byte layout, and at 127 in the later one.
+    nid.cbSize = 88;
     std::string tip(62, 'x');
     tip += '\xC3';
     std::strcpy(nid.szTip, tip.c_str());
@@ -77,6 +79,30 @@ TEST(TrayTest, KeepsIconTipAndCallbackAndDeliversClicks)
     std::memset(nid.szTip, 'y', sizeof nid.szTip);
     EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &nid));
     EXPECT_EQ(testhooks::Tray().tip, std::string(63, 'y'));
+    nid.cbSize = sizeof nid;
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &nid));
+    EXPECT_EQ(testhooks::Tray().tip, std::string(127, 'y'));
+
+    // A balloon: shown with its title, clicked, and withdrawn by an empty
+    // text. The first layout has no balloon fields, so it shows none.
+    nid.uFlags = NIF_INFO;
+    std::strcpy(nid.szInfo, "Det finns 2 meddelanden att l\xC3\xA4sa.\nA");
+    std::strcpy(nid.szInfoTitle, "Talvo");
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &nid));
+    EXPECT_EQ(testhooks::Tray().info, "Det finns 2 meddelanden att l\xC3\xA4sa.\nA");
+    EXPECT_EQ(testhooks::Tray().infoTitle, "Talvo");
+    EXPECT_EQ(testhooks::Tray().tip, std::string(127, 'y'));  // not named in uFlags
+    testhooks::ClickTray(NIN_BALLOONUSERCLICK);
+    ASSERT_EQ(host.clicks.size(), 3u);
+    EXPECT_EQ(host.clicks[2], LPARAM(NIN_BALLOONUSERCLICK));
+    nid.szInfo[0] = '\0';
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &nid));
+    EXPECT_EQ(testhooks::Tray().info, "");
+    nid.cbSize = 88;
+    std::strcpy(nid.szInfo, "inte med");
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &nid));
+    EXPECT_EQ(testhooks::Tray().info, "");
+    nid.uFlags = NIF_TIP;
 
     // Without a tray the state is kept, and the call says it failed.
     testhooks::SetTrayAvailable(0);
