@@ -3,6 +3,7 @@
 
 #include "mainwnd/MainDlg.h"
 
+#include "mainwnd/DataFile.h"
 #include "model/PickerTime.h"
 #include "platform/FileSystem.h"
 #include "res/resource.h"
@@ -14,19 +15,11 @@
 HACCEL g_hAccel = nullptr;
 HWND g_hMainWnd = nullptr;
 const UINT g_nFindReplaceMsg = RegisterWindowMessageA(FINDMSGSTRING);
+const UINT g_nShowWindowMsg = RegisterWindowMessageA("Talvo_ShowWindow");
 
 namespace {
 
 constexpr UINT kTrayMessage = WM_APP + 100;
-
-// Creates a folder and the folders above it that are missing: on a new
-// account even the application-data folder may not exist yet.
-void CreateFolderPath(const CString& folder)
-{
-    for (int slash = folder.Find('/', 1); slash > 0; slash = folder.Find('/', slash + 1))
-        CreateDirectoryA(folder.Left(slash), nullptr);
-    CreateDirectoryA(folder, nullptr);
-}
 
 } // namespace
 
@@ -62,6 +55,7 @@ BEGIN_MESSAGE_MAP(CMainDlg, CDialog)
     ON_COMMAND(ID_EDIT_SORTALPHA, OnSortAlphabetical)
     ON_COMMAND(ID_EDIT_DELETE, OnDelete)
     ON_MESSAGE(WM_HOTKEY, OnHotKey)
+    ON_REGISTERED_MESSAGE(g_nShowWindowMsg, OnStartedAgain)
     ON_MESSAGE(WM_QUERYENDSESSION, OnQueryEndSession)
     ON_COMMAND(ID_OPTIONS_SETTINGS, OnSettings)
     ON_COMMAND(ID_HELP_README, OnReadMe)
@@ -140,20 +134,7 @@ BOOL CMainDlg::OnInitDialog()
 
     bool reportLoadError = true;
     CReminderList& list = m_data.m_reminderList;
-    const char* cmdLine = AfxGetApp()->m_lpCmdLine;
-    if (cmdLine && *cmdLine) {
-        list.SetFileName(cmdLine);
-    } else if (*list.GetFileName() == '\0') {
-        reportLoadError = false;
-        CString candidate = GetProgramPath(true) + "talvo.tlv";
-        if (FileExists(candidate)) {
-            list.SetFileName(candidate);
-        } else {
-            CString folder = GetSpecialFolderPath(CSIDL_APPDATA) + "/Talvo";
-            CreateFolderPath(folder);
-            list.SetFileName(folder + "/talvo.tlv");
-        }
-    }
+    list.SetFileName(ChooseDataFile(AfxGetApp()->m_lpCmdLine, list.GetFileName(), &reportLoadError));
     Trace("Talvo filename: %s\n", list.GetFileName());
 
     m_nTimeZone = int(zone);

@@ -18,6 +18,8 @@ extern HACCEL g_hAccel;
 extern HWND g_hMainWnd;
 // The find dialog's notification ("commdlg_FindReplace").
 extern const UINT g_nFindReplaceMsg;
+// Sent by a second start on the same data file: come forward.
+extern const UINT g_nShowWindowMsg;
 
 class CMainDlg : public CDialog {
 public:
@@ -70,6 +72,9 @@ public:
     void UpdateWindowTitle();
     void LoadDataFile(bool reportError);
     bool SaveDataFile(bool askOnError);
+    // Writes the list to a new file in the application-data folder, for when
+    // its own file cannot be written and nobody can be asked.
+    bool SaveRecoveryFile();
 
     // Settings.
     void LoadSettings();
@@ -78,6 +83,8 @@ public:
     // Hotkey and quitting.
     void RegisterAppHotKey();
     bool ActivateWindow();
+    // Shows a hidden or iconified window and brings it forward.
+    void ShowAndActivate();
     bool QuitApplication(bool askUser);
 
     // Moving and ordering.
@@ -117,6 +124,7 @@ public:
     void OnSortAlphabetical();
     void OnDelete();
     LRESULT OnHotKey(WPARAM wParam, LPARAM lParam);
+    LRESULT OnStartedAgain(WPARAM wParam, LPARAM lParam);
     LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
     void OnReadMe();
     void OnAbout();
@@ -138,11 +146,17 @@ private:
     bool IsMenuChecked(UINT nID) const;
     // Whether a hidden window could be brought back from the tray.
     bool CanHideToTray() const;
+    // Copies a data file that could not be read aside before the first write
+    // over it; false when that fails (and the write must not happen).
+    bool KeepUnreadFile();
 
     // Set while UpdateList writes rows: its own check marks are not clicks.
     bool m_bFillingList = false;
     // Whether the alarm's notification may still be on screen.
     bool m_bAlarmNotified = false;
+    // A data file that exists but could not be read: it is copied aside
+    // before anything is written over it. Empty when there is none.
+    CString m_strUnreadFile;
 
     static bool s_bTrayIconAdded;
     static bool s_bBlinkOn;

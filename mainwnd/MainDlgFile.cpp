@@ -2,7 +2,9 @@
 
 #include "mainwnd/MainDlg.h"
 
+#include "mainwnd/DataFile.h"
 #include "platform/CommonDialogs.h"
+#include "platform/FileSystem.h"
 #include "res/resource.h"
 #include "support/ShellHelpers.h"
 
@@ -18,6 +20,7 @@ void CMainDlg::LoadDataFile(bool reportError)
     CReminderList& list = m_data.m_reminderList;
     const bool loaded = list.Load();
     Trace(loaded ? "No problems when reading file.\n" : "Couldn't read file.\n");
+    m_strUnreadFile = !loaded && FileExists(list.GetFileName()) ? list.GetFileName() : "";
     if (!loaded && reportError) {
         CString format, text;
         format.LoadString(IDS_LOAD_FAILED);
@@ -35,7 +38,7 @@ bool CMainDlg::SaveDataFile(bool askOnError)
 {
     UpdateWindowTitle();
     CReminderList& list = m_data.m_reminderList;
-    if (list.Save()) {
+    if (KeepUnreadFile() && list.Save()) {
         Trace("File saved.\n");
         return true;
     }
@@ -52,6 +55,34 @@ bool CMainDlg::SaveDataFile(bool askOnError)
     return false;
 }
 
+bool CMainDlg::KeepUnreadFile()
+{
+    if (m_strUnreadFile.IsEmpty() || m_strUnreadFile != m_data.m_reminderList.GetFileName())
+        return true;
+    if (FileExists(m_strUnreadFile)) {
+        // "talvo.tlv.unreadable-20261207-221500" beside it.
+        const CString copy = FreeFileName(m_strUnreadFile + ".unreadable-", "");
+        if (!CopyFileA(m_strUnreadFile, copy, TRUE)) {
+            Trace("Couldn't keep the unreadable file %s.\n", m_strUnreadFile.GetString());
+            return false;
+        }
+        Trace("Kept the unreadable file as %s.\n", copy.GetString());
+    }
+    m_strUnreadFile.Empty();
+    return true;
+}
+
+bool CMainDlg::SaveRecoveryFile()
+{
+    const CString folder = DefaultDataFolder();
+    CreateFolderPath(folder);
+    CReminderList copy = m_data.m_reminderList;
+    copy.SetFileName(FreeFileName(folder + "/talvo-recovery-", ".tlv"));
+    const bool saved = copy.Save();
+    Trace("Recovery file %s: %d\n", copy.GetFileName(), int(saved));
+    return saved;
+}
+
 void CMainDlg::OnFileOpen()
 {
     Trace("Show opendialog\n");
@@ -61,6 +92,10 @@ void CMainDlg::OnFileOpen()
     CString path;
     if (!ShowFileDialog(path, true, m_hWnd, current, current, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, filter,
                         nullptr, nullptr, nullptr, 260))
+        return;
+    // The list on screen is saved first, as quitting saves it; No to the
+    // save error keeps it on screen.
+    if (!SaveDataFile(true))
         return;
     m_data.m_reminderList.SetFileName(path);
     LoadDataFile(true);

@@ -35,10 +35,23 @@ void CMainDlg::RegisterAppHotKey()
 LRESULT CMainDlg::OnHotKey(WPARAM, LPARAM)
 {
     Trace("Hotkey pressed!\n");
+    ShowAndActivate();
+    return 0;
+}
+
+LRESULT CMainDlg::OnStartedAgain(WPARAM, LPARAM)
+{
+    Trace("Started again on the same file.\n");
+    ShowAndActivate();
+    return 0;
+}
+
+void CMainDlg::ShowAndActivate()
+{
+    // An iconified window counts as visible, but the user cannot see it.
     if (!IsWindowVisible() || IsIconic())
         ShowWindow(SW_RESTORE);
     ActivateWindow();
-    return 0;
 }
 
 bool CMainDlg::ActivateWindow()
@@ -73,8 +86,16 @@ bool CMainDlg::QuitApplication(bool askUser)
     return true;
 }
 
-LRESULT CMainDlg::OnQueryEndSession(WPARAM, LPARAM)
+LRESULT CMainDlg::OnQueryEndSession(WPARAM, LPARAM lParam)
 {
     Trace("Windows want's to quit...\n");
+    if (lParam & ENDSESSION_CRITICAL) {
+        // The session ends whatever is answered, and nobody can be asked:
+        // what cannot go to its own file goes to a recovery file.
+        if (!SaveDataFile(false))
+            SaveRecoveryFile();
+        SaveSettings();
+        return TRUE;
+    }
     return QuitApplication(false) ? TRUE : FALSE;
 }

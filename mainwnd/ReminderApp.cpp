@@ -1,7 +1,10 @@
 #include "mainwnd/ReminderApp.h"
 
+#include "mainwnd/DataFile.h"
 #include "mainwnd/MainDlg.h"
+#include "platform/Instance.h"
 #include "res/Resources.h"
+#include "settings/SettingsStore.h"
 
 BEGIN_MESSAGE_MAP(CReminderApp, CWinApp)
     ON_COMMAND(ID_HELP, OnHelp)
@@ -15,6 +18,15 @@ BOOL CReminderApp::InitInstance()
 {
     AfxEnableControlContainer();
     Enable3dControls();
+    // One program per data file: a second start on the same file brings the
+    // running one forward, and ends before it shows or changes anything.
+    CReminderData settings;
+    ::LoadSettings(settings);
+    const CString path = ChooseDataFile(m_lpCmdLine, settings.m_reminderList.GetFileName(), nullptr);
+    if (!AfxClaimInstance(path, g_nShowWindowMsg)) {
+        Trace("Talvo runs already on %s.\n", path.GetString());
+        return FALSE;
+    }
     m_pMainWnd = new CMainDlg(nullptr);
     return TRUE;
 }

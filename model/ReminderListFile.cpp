@@ -90,9 +90,10 @@ void AppendLine(std::string& out, const std::string& text)
 }
 
 // Reads a regular file whole; false for anything else (a folder, a device).
+// Opening does not wait for a FIFO's writer.
 bool ReadWholeFile(const std::string& path, std::string& bytes)
 {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat st {};

@@ -2,7 +2,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -56,6 +59,86 @@ bool WriteAll(int fd, std::string_view bytes)
     return true;
 }
 
+std::string NameOf(const std::string& path)
+{
+    auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool AllDigits(std::string_view s)
+{
+    return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// Whether a temporary file of ours may go: its writer has ended. Ours are
+// "<name>.tmp-<pid>-<n>"; an older version wrote "<name>.tmp<digits>" without
+// a process id, and those go once they are an hour old.
+bool IsLeftover(std::string_view entry, const std::string& name, const struct stat& st)
+{
+    if (entry.size() <= name.size() + 4 || entry.substr(0, name.size()) != name)
+        return false;
+    std::string_view rest = entry.substr(name.size());
+    if (rest.substr(0, 5) == ".tmp-") {
+        rest.remove_prefix(5);
+        const auto dash = rest.find('-');
+        if (dash == std::string_view::npos || !AllDigits(rest.substr(0, dash)) || !AllDigits(rest.substr(dash + 1)))
+            return false;
+        const long pid = std::strtol(std::string(rest.substr(0, dash)).c_str(), nullptr, 10);
+        return pid > 0 && pid != long(getpid()) && kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+    }
+    if (rest.substr(0, 4) == ".tmp" && AllDigits(rest.substr(4)))
+        return std::time(nullptr) - st.st_mtime > 3600;
+    return false;
+}
+
+// Removes what interrupted writes of this file left in its folder: only
+// regular files of this user, named as ours.
+void RemoveLeftovers(const std::string& target, const std::string& folder)
+{
+    const std::string name = NameOf(target);
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* e = readdir(dir)) {
+        struct stat st {};
+        if (fstatat(dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != getuid())
+            continue;
+        if (IsLeftover(e->d_name, name, st))
+            unlinkat(dirfd(dir), e->d_name, 0);
+    }
+    closedir(dir);
+}
+
+// Rewrites a file whose folder takes no new file. The space is reserved
+// before the first byte changes, so only an I/O error can leave it damaged.
+int RewriteInPlace(const std::string& target, std::string_view bytes, bool sync)
+{
+    int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return errno;
+    struct stat st {};
+    int code = 0;
+    if (fstat(fd, &st) != 0)
+        code = errno;
+    else if (!S_ISREG(st.st_mode))
+        code = EISDIR;
+    if (code == 0 && !bytes.empty() && off_t(bytes.size()) > st.st_size) {
+        code = posix_fallocate(fd, 0, off_t(bytes.size()));
+        if (code == EOPNOTSUPP || code == EINVAL)
+            code = 0;  // a file system without it: go on unreserved
+    }
+    if (code == 0 && !WriteAll(fd, bytes))
+        code = errno;
+    if (code == 0 && ftruncate(fd, off_t(bytes.size())) != 0)
+        code = errno;
+    if (code == 0 && sync && fsync(fd) != 0)
+        code = errno;
+    if (close(fd) != 0 && code == 0)
+        code = errno;
+    return code;
+}
+
 } // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, bool sync, int* error)
@@ -73,9 +156,13 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, bool s
 
     mode_t mode;
     struct stat old {};
-    if (stat(target.c_str(), &old) == 0) {
+    const bool exists = stat(target.c_str(), &old) == 0;
+    if (exists) {
         if (!S_ISREG(old.st_mode))
             return fail(EISDIR);
+        // A write-protected file stays as it is, as Windows keeps a read-only one.
+        if (access(target.c_str(), W_OK) != 0)
+            return fail(errno);
         mode = old.st_mode & 07777;
     } else {
         mode_t mask = umask(0);
@@ -85,13 +172,22 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, bool s
 
     std::random_device seed;
     std::mt19937 random(seed());
+    const std::string prefix = target + ".tmp-" + std::to_string(getpid()) + "-";
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = target + ".tmp" + std::to_string(random() % 1000000000u);
+        temp = prefix + std::to_string(random() % 1000000000u);
         fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0 && errno != EEXIST)
-            return fail(errno);
+        if (fd >= 0 || errno == EEXIST)
+            continue;
+        if (exists && (errno == EACCES || errno == EPERM)) {
+            if (int code = RewriteInPlace(target, bytes, sync))
+                return fail(code);
+            if (error)
+                *error = 0;
+            return true;
+        }
+        return fail(errno);
     }
     if (fd < 0)
         return fail(EEXIST);
@@ -118,6 +214,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, bool s
             close(dir);
         }
     }
+    RemoveLeftovers(target, folder);
     if (error)
         *error = 0;
     return true;

@@ -3,6 +3,7 @@
 #include "platform/QtHandles.h"
 #include "platform/TextCodec.h"
 #include "platform/WinApp.h"
+#include "platform/WndCore.h"
 
 #include <QApplication>
 #include <QDir>
@@ -206,7 +207,7 @@ bool RunRealDialog(bool open, const OPENFILENAMEA& ofn, const FilterList& filter
         QTimer::singleShot(0, &dialog, [&dialog, nameFilters, &ofn, open] {
             PlayAnswers(dialog, nameFilters, open && (ofn.Flags & OFN_FILEMUSTEXIST));
         });
-    if (dialog.exec() != QDialog::Accepted)
+    if (AfxQuitPosted() || dialog.exec() != QDialog::Accepted)
         return false;
     for (const QString& f : dialog.Chosen().isEmpty() ? dialog.selectedFiles() : dialog.Chosen())
         choice.paths.push_back(ToAnsi(f).toStdString());

@@ -132,7 +132,7 @@ std::intptr_t CDialog::DoModal()
         QEventLoop loop;
         dlg->setProperty(kModalLoopProperty, QVariant::fromValue<quintptr>(reinterpret_cast<quintptr>(&loop)));
         AfxRunQueuedModalAction(h);
-        if (!m_bModalEnded)
+        if (!m_bModalEnded && !AfxQuitPosted())
             loop.exec(QEventLoop::DialogExec);
         if (dlg)
             dlg->setProperty(kModalLoopProperty, QVariant());

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -150,6 +151,111 @@ BOOL CreateDirectoryA(LPCSTR lpPathName, SECURITY_ATTRIBUTES*)
     }
     SetLastError(ERROR_SUCCESS);
     return TRUE;
+}
+
+BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists)
+{
+    if (!lpExistingFileName || !lpNewFileName) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    // Never blocks on a FIFO or a device: only a regular file is copied.
+    const int in = ::open(lpExistingFileName, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (in < 0) {
+        SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : Win32ErrorFromErrno(errno));
+        return FALSE;
+    }
+    struct stat st {};
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(in);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    const int out = ::open(lpNewFileName, O_WRONLY | O_CREAT | O_CLOEXEC | (bFailIfExists ? O_EXCL : O_TRUNC),
+                           st.st_mode & 0777);
+    if (out < 0) {
+        const int e = errno;
+        ::close(in);
+        SetLastError(e == EEXIST ? ERROR_FILE_EXISTS : Win32ErrorFromErrno(e));
+        return FALSE;
+    }
+    int code = 0;
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            code = n < 0 ? errno : 0;
+            break;
+        }
+        for (ssize_t done = 0; done < n && code == 0;) {
+            ssize_t w = ::write(out, buffer + done, std::size_t(n - done));
+            if (w < 0 && errno != EINTR)
+                code = errno;
+            else if (w > 0)
+                done += w;
+        }
+        if (code)
+            break;
+    }
+    if (code == 0 && ::fsync(out) != 0)
+        code = errno;
+    if (::close(out) != 0 && code == 0)
+        code = errno;
+    ::close(in);
+    if (code != 0) {
+        ::unlink(lpNewFileName);
+        SetLastError(Win32ErrorFromErrno(code));
+        return FALSE;
+    }
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
+
+DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart)
+{
+    if (!lpFileName || !*lpFileName) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    std::string path = lpFileName;
+    if (path.front() != '/') {
+        char cwd[4096];
+        if (!::getcwd(cwd, sizeof cwd)) {
+            SetLastError(Win32ErrorFromErrno(errno));
+            return 0;
+        }
+        path = std::string(cwd) + "/" + path;
+    }
+    // "." and ".." go, as Windows takes them out; links are left alone.
+    std::string full;
+    std::size_t start = 1;
+    while (start <= path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string::npos)
+            end = path.size();
+        const std::string part = path.substr(start, end - start);
+        if (part == "..") {
+            const auto slash = full.rfind('/');
+            full.erase(slash == std::string::npos ? 0 : slash);
+        } else if (!part.empty() && part != ".") {
+            full += '/';
+            full += part;
+        }
+        start = end + 1;
+    }
+    if (full.empty() || path.back() == '/')
+        full += '/';
+    if (full.size() + 1 > nBufferLength)
+        return DWORD(full.size() + 1);
+    std::memcpy(lpBuffer, full.c_str(), full.size() + 1);
+    if (lpFilePart) {
+        const auto slash = full.rfind('/');
+        *lpFilePart = slash + 1 < full.size() ? lpBuffer + slash + 1 : nullptr;
+    }
+    SetLastError(ERROR_SUCCESS);
+    return DWORD(full.size());
 }
 
 namespace testhooks {

@@ -29,6 +29,15 @@ BOOL SHGetSpecialFolderPathA(HWND hwndOwner, LPSTR lpszPath, int csidl, BOOL fCr
 // mkdir of one folder; FALSE with ERROR_ALREADY_EXISTS or ERROR_PATH_NOT_FOUND as Win32.
 BOOL CreateDirectoryA(LPCSTR lpPathName, SECURITY_ATTRIBUTES* lpSecurityAttributes);
 
+// Copies a regular file (never a FIFO or a device), synced to disk. With
+// bFailIfExists an existing lpNewFileName is an error (ERROR_FILE_EXISTS).
+BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists);
+
+// The absolute form of a path: relative ones are taken from the current
+// folder, "." and ".." parts are resolved. Returns the length; when the
+// buffer is too small, the size it needs (with the terminator).
+DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart);
+
 // Base folders by the XDG Base Directory rules: the variable when it holds an absolute path,
 // else the default under the home folder. Empty when there is no home.
 std::string XdgConfigHome();

@@ -100,7 +100,8 @@ int ShowMessageBox(HWND hWnd, LPCSTR text, LPCSTR caption, UINT type, UINT iconT
     } else {
         QPointer<QWidget> ownerGuard = owner;
         AfxEnterModal(owner, &box);
-        box.exec();
+        if (!AfxQuitPosted())
+            box.exec();
         AfxLeaveModal(ownerGuard, &box);
         QAbstractButton* clicked = box.clickedButton();
         auto it = std::find(buttons.begin(), buttons.end(), clicked);

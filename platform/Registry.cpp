@@ -125,7 +125,8 @@ LONG ErrorFromErrno(int e)
     }
 }
 
-enum class StoreState { Missing, Good, Damaged, Unreadable };
+// Partly: a store with lines that cannot be read, which are left out.
+enum class StoreState { Missing, Good, Partly, Damaged, Unreadable };
 
 struct LoadedStore {
     StoreState state = StoreState::Missing;
@@ -170,15 +171,19 @@ LoadedStore LoadStore(const std::string& path)
         }
     }
     ::close(fd);
-    result.state = result.store.Parse(result.bytes, &result.error) ? StoreState::Good : StoreState::Damaged;
+    if (!result.store.Parse(result.bytes, &result.error))
+        result.state = StoreState::Damaged;
+    else
+        result.state = result.store.Skipped() ? StoreState::Partly : StoreState::Good;
     return result;
 }
 
-// The store as a reader sees it: a damaged or unreadable file holds nothing.
+// The store as a reader sees it: what could be read of it; a file that is
+// no store, or cannot be read, holds nothing.
 CRegistryStore ReadStore()
 {
     LoadedStore loaded = LoadStore(RegistryStorePath());
-    if (loaded.state != StoreState::Good)
+    if (loaded.state != StoreState::Good && loaded.state != StoreState::Partly)
         return {};
     return std::move(loaded.store);
 }
@@ -243,11 +248,14 @@ LONG ModifyStore(const std::function<bool(CRegistryStore&)>& change)
     if (loaded.state == StoreState::Unreadable) {
         result = ERROR_ACCESS_DENIED;
     } else {
-        if (loaded.state == StoreState::Damaged) {
+        // The file as it was is kept aside before a write drops what could
+        // not be read of it.
+        const bool damaged = loaded.state == StoreState::Damaged || loaded.state == StoreState::Partly;
+        if (damaged)
             result = KeepDamagedCopy(path, loaded);
+        if (loaded.state == StoreState::Damaged)
             loaded.store = CRegistryStore();
-        }
-        bool changed = loaded.state == StoreState::Damaged;
+        bool changed = damaged;
         if (result == ERROR_SUCCESS && (change(loaded.store) || changed)) {
             int error = 0;
             if (!WriteFileAtomically(path, loaded.store.Serialize(), true, &error))

@@ -234,22 +234,26 @@ bool CRegistryStore::Parse(std::string_view text, std::string* error)
 {
     m_preamble.clear();
     m_sections.clear();
+    m_skipped = 0;
     std::size_t lineNo = 0;
-    auto fail = [&](const char* why) {
-        m_preamble.clear();
-        m_sections.clear();
-        if (error) {
+    auto note = [&](const char* why) {
+        if (error && error->empty()) {
             char buf[96];
             std::snprintf(buf, sizeof buf, "line %zu: %s", lineNo, why);
             *error = buf;
         }
-        return false;
     };
+    // A line that cannot be read is left out, as a registry editor's import
+    // leaves it out; the rest is used.
+    auto skip = [&](const char* why) {
+        ++m_skipped;
+        note(why);
+    };
+    if (error)
+        error->clear();
 
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
-    if (text.find('\0') != std::string_view::npos)
-        return fail("NUL byte in the file");
 
     std::vector<std::string_view> lines;
     for (std::size_t start = 0; start < text.size();) {
@@ -272,42 +276,27 @@ bool CRegistryStore::Parse(std::string_view text, std::string* error)
         if (line.empty())
             continue;
         if (!seenHeader) {
-            if (line != kHeader)
-                return fail("not a REGEDIT4 file");
+            if (line != kHeader) {
+                // Not a store at all: nothing of it is used.
+                m_preamble.clear();
+                m_sections.clear();
+                note("not a REGEDIT4 file");
+                return false;
+            }
             seenHeader = true;
             continue;
         }
-        if (line.front() == ';') {
-            if (current)
-                current->entries.push_back(Entry{false, {}, std::string(line)});
-            else
-                m_preamble.emplace_back(line);
-            continue;
-        }
-        if (line.front() == '[') {
-            if (line.back() != ']')
-                return fail("unclosed key name");
-            std::string_view path = line.substr(1, line.size() - 2);
-            if (!ValidKeyPath(path))
-                return fail("bad key name");
-            auto [it, added] = sectionIndex.emplace(LowerKey(path), m_sections.size());
-            if (added)
-                AddSection(path);
-            currentIndex = it->second;
-            current = &m_sections[currentIndex];
-            continue;
-        }
-        if (line.front() != '"' && line.front() != '@')
-            return fail("not a key, value or comment");
-        if (!current)
-            return fail("value outside a key");
-
         // A hex list may go on over lines that end in a backslash.
         std::string raw(line);
         std::string logical(line);
-        while (logical.back() == '\\') {
-            if (i + 1 >= lines.size())
-                return fail("continuation at the end of the file");
+        bool continued = true;
+        while (line.front() == '"' || line.front() == '@') {
+            if (logical.back() != '\\')
+                break;
+            if (i + 1 >= lines.size()) {
+                continued = false;
+                break;
+            }
             logical.pop_back();
             ++i;
             std::string_view next = TrimRight(lines[i]);
@@ -315,16 +304,62 @@ bool CRegistryStore::Parse(std::string_view text, std::string* error)
             raw += next;
             logical += TrimLeft(next);
         }
+        if (logical.find('\0') != std::string::npos) {
+            skip("NUL byte");
+            continue;
+        }
+        if (line.front() == ';') {
+            if (current)
+                current->entries.push_back(Entry{false, {}, std::string(line)});
+            else if (m_sections.empty())
+                m_preamble.emplace_back(line);
+            continue;
+        }
+        if (line.front() == '[') {
+            // The values under a key that cannot be read belong to no key.
+            current = nullptr;
+            if (line.back() != ']') {
+                skip("unclosed key name");
+                continue;
+            }
+            std::string_view path = line.substr(1, line.size() - 2);
+            if (!ValidKeyPath(path)) {
+                skip("bad key name");
+                continue;
+            }
+            auto [it, added] = sectionIndex.emplace(LowerKey(path), m_sections.size());
+            if (added)
+                AddSection(path);
+            currentIndex = it->second;
+            current = &m_sections[currentIndex];
+            continue;
+        }
+        if (line.front() != '"' && line.front() != '@') {
+            skip("not a key, value or comment");
+            continue;
+        }
+        if (!continued) {
+            skip("continuation at the end of the file");
+            continue;
+        }
+        if (!current) {
+            skip("value outside a key");
+            continue;
+        }
 
         RegistryValue value;
         std::string_view rest = logical;
         if (rest.front() == '@')
             rest.remove_prefix(1);
-        else if (!ReadQuoted(rest, value.name))
-            return fail("bad value name");
+        else if (!ReadQuoted(rest, value.name)) {
+            skip("bad value name");
+            continue;
+        }
         rest = TrimLeft(rest);
-        if (rest.empty() || rest.front() != '=' || !ParseData(rest.substr(1), value))
-            return fail("bad value");
+        if (rest.empty() || rest.front() != '=' || !ParseData(rest.substr(1), value)) {
+            skip("bad value");
+            continue;
+        }
 
         std::string valueKey = std::to_string(currentIndex) + '\\' + LowerKey(value.name);
         Entry entry{true, std::move(value), std::move(raw)};

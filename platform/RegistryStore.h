@@ -30,8 +30,11 @@ struct RegistryValue {
 class CRegistryStore {
 public:
     // Replaces the content with the parsed text. False (and an empty store)
-    // when the text is not a well-formed REGEDIT4 file; error then tells why.
+    // when the text is not a REGEDIT4 file at all. Lines that cannot be read
+    // (a bad value, a bad key name and the values under it) are left out and
+    // counted in Skipped(); error tells about the first of them.
     bool Parse(std::string_view text, std::string* error = nullptr);
+    std::size_t Skipped() const { return m_skipped; }
     std::string Serialize() const;
 
     // Full key paths start with the root's name: "HKEY_CURRENT_USER\Software\X".
@@ -63,6 +66,7 @@ private:
 
     std::vector<std::string> m_preamble;  // comments before the first key
     std::vector<Section> m_sections;
+    std::size_t m_skipped = 0;
 };
 
 // Formats one value as its REGEDIT4 line(s), without the final line feed.

@@ -1,7 +1,10 @@
-// The end of the session: the session manager's commit-data request and
-// SIGTERM both ask the main window WM_QUERYENDSESSION, as Windows asks before
-// a logout. A TRUE answer lets the session end (SIGTERM then ends the message
-// loop); FALSE cancels the logout where the session manager allows it.
+// The end of the session. The session manager's commit-data request asks the
+// main window WM_QUERYENDSESSION, as Windows asks before a logout: a TRUE
+// answer lets the logout go on, FALSE cancels it where the session manager
+// allows that. When no questions may be asked (a logout without interaction,
+// SIGTERM, SIGHUP, SIGINT) the question carries ENDSESSION_CRITICAL: the
+// program saves what it can without asking; a signal then ends it, whatever
+// dialog is open.
 
 #include "platform/Internal.h"
 #include "platform/QtHandles.h"
@@ -12,28 +15,63 @@
 #include <QApplication>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <QWidget>
 
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+#include <vector>
 
 namespace {
 
 int g_signalPipe[2] = {-1, -1};
+bool g_ending = false;
 
-void OnSigterm(int)
+void OnSignal(int)
 {
+    const int saved = errno;
     const char byte = 1;
     (void)!::write(g_signalPipe[1], &byte, 1);  // async-signal-safe
+    errno = saved;
 }
 
-bool AskMainWindow()
+// The program's own top-level windows, as Windows finds the windows it asks:
+// the main window even while it is still being set up (a message box of its
+// start-up may be open), the dialogs of the moment, not the boxes.
+std::vector<HWND> TopLevelWindows()
 {
-    CWnd* main = AfxGetMainWnd();
-    if (!main || !::IsWindow(main->m_hWnd))
-        return true;
-    return ::SendMessage(main->m_hWnd, WM_QUERYENDSESSION, 0, 0) != FALSE;
+    std::vector<HWND> out;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        const HWND h = HandleFromWidget(w);
+        if (!w->parentWidget() && ::IsWindow(h) && CWnd::FromHandlePermanent(h))
+            out.push_back(h);
+    }
+    return out;
+}
+
+bool AskWindows(LPARAM lParam)
+{
+    bool end = true;
+    for (HWND h : TopLevelWindows())
+        if (::IsWindow(h) && ::SendMessage(h, WM_QUERYENDSESSION, 0, lParam) == FALSE)
+            end = false;
+    return end;
+}
+
+// Saves without questions and ends the program, once however many signals
+// come. A dialog that is open (even one shown during start-up) closes with
+// every other loop.
+void EndNow()
+{
+    if (g_ending)
+        return;
+    g_ending = true;
+    AskWindows(ENDSESSION_CRITICAL);
+    for (HWND h : TopLevelWindows())
+        ::SendMessage(h, WM_ENDSESSION, TRUE, ENDSESSION_CRITICAL);
+    PostQuitMessage(0);
 }
 
 } // namespace
@@ -44,9 +82,11 @@ void AfxInstallSessionHandlers()
     if (!app)
         return;
     QObject::connect(app, &QGuiApplication::commitDataRequest, app, [](QSessionManager& manager) {
-        if (!manager.allowsInteraction())
-            return;  // no questions allowed; the autosave has kept the file current
-        bool end = AskMainWindow();
+        if (!manager.allowsInteraction()) {
+            AskWindows(ENDSESSION_CRITICAL);  // the session ends anyway
+            return;
+        }
+        bool end = AskWindows(0);
         manager.release();
         if (!end)
             manager.cancel();
@@ -59,21 +99,21 @@ void AfxInstallSessionHandlers()
         char buf[16];
         while (::read(g_signalPipe[0], buf, sizeof buf) > 0) {
         }
-        // Windows ends the process after a TRUE answer without closing any
-        // window; quit() would close them, and the main window's WM_CLOSE
-        // asks the user whether to quit.
-        if (AskMainWindow())
-            QCoreApplication::exit(0);
+        // Windows ends the process after the session's end without closing
+        // any window; closing the main window would ask whether to quit.
+        EndNow();
     });
     struct sigaction sa {};
-    sa.sa_handler = OnSigterm;
+    sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &sa, nullptr);
+    for (int signal : {SIGTERM, SIGHUP, SIGINT})
+        sigaction(signal, &sa, nullptr);
 }
 
 namespace testhooks {
 
-bool QueryEndSession() { return AskMainWindow(); }
+bool QueryEndSession() { return AskWindows(0); }
+bool QueryEndSessionWithoutQuestions() { return AskWindows(ENDSESSION_CRITICAL); }
 
 } // namespace testhooks

@@ -1,12 +1,10 @@
 #include "platform/Shell.h"
 
 #include <cerrno>
-#include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
-#include <thread>
 
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,13 +13,8 @@ extern char** environ;
 
 namespace {
 
-// How long ShellExecuteA waits for the opener to report a failure before it
-// takes the start as accepted (a desktop's opener hands over and exits quickly).
-constexpr auto kOpenerGrace = std::chrono::milliseconds(1500);
-
 std::string g_opener;
 std::vector<std::vector<std::string>> g_runs;
-std::vector<pid_t> g_pending;  // openers and programs still running, reaped later
 std::vector<std::vector<std::string>> g_started;
 
 HINSTANCE Result(long code) { return reinterpret_cast<HINSTANCE>(static_cast<std::intptr_t>(code)); }
@@ -41,35 +34,62 @@ bool IsUrl(std::string_view s)
     return true;
 }
 
-void ReapFinished()
+// The program a name runs: itself when it holds a '/', else the first match
+// on PATH. Empty when there is none.
+std::string FindProgram(const std::string& name)
 {
-    for (auto it = g_pending.begin(); it != g_pending.end();) {
-        int status = 0;
-        pid_t r = ::waitpid(*it, &status, WNOHANG);
-        if (r == *it || (r < 0 && errno == ECHILD))
-            it = g_pending.erase(it);
-        else
-            ++it;
+    if (name.empty())
+        return {};
+    if (name.find('/') != std::string::npos)
+        return ::access(name.c_str(), X_OK) == 0 ? name : std::string();
+    const char* path = std::getenv("PATH");
+    std::string_view rest = path && *path ? path : "/usr/local/bin:/usr/bin:/bin";
+    while (true) {
+        const auto colon = rest.find(':');
+        std::string folder(rest.substr(0, colon));
+        std::string candidate = (folder.empty() ? std::string(".") : folder) + "/" + name;
+        struct stat st {};
+        if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        if (colon == std::string_view::npos)
+            return {};
+        rest.remove_prefix(colon + 1);
     }
 }
 
-// Maps the opener's exit status (xdg-open: 1 syntax, 2 file missing, 3 no tool, 4 failed).
-long ErrorFromOpenerStatus(int status)
+// Starts a program and returns at once: it runs as a grandchild, so it
+// leaves no process to wait for and no zombie. 0 or an errno value.
+int StartDetached(const std::vector<std::string>& args)
 {
-    if (!WIFEXITED(status))
-        return SE_ERR_NOASSOC;
-    switch (WEXITSTATUS(status)) {
-    case 0: return 42;
-    case 2: return ERROR_FILE_NOT_FOUND;
-    default: return SE_ERR_NOASSOC;
+    const std::string program = FindProgram(args.front());
+    if (program.empty())
+        return ENOENT;
+    std::vector<std::string> copy = args;
+    std::vector<char*> argv;
+    for (std::string& a : copy)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child < 0)
+        return errno;
+    if (child == 0) {
+        // Only async-signal-safe calls between fork and exec.
+        if (::fork() == 0) {
+            ::execve(program.c_str(), argv.data(), environ);
+            ::_exit(127);
+        }
+        ::_exit(0);
     }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return 0;
 }
 
 } // namespace
 
 HINSTANCE ShellExecuteA(HWND, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR, LPCSTR lpDirectory, int)
 {
-    ReapFinished();
     std::string_view verb = lpOperation ? lpOperation : "open";
     if (verb != "open" && verb != "explore")
         return Result(SE_ERR_NOASSOC);
@@ -101,29 +121,14 @@ HINSTANCE ShellExecuteA(HWND, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR, LPCSTR 
         }
     }
 
+    // The opener runs on its own: the window never waits for it (a desktop
+    // without its own opener makes it wait for the browser it starts). Only
+    // a missing opener is an error that can be told.
     std::vector<std::string> args{g_opener.empty() ? std::string("xdg-open") : g_opener, target};
     g_runs.push_back(args);
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    pid_t pid = 0;
-    int rc = ::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
+    const int rc = StartDetached(args);
     if (rc != 0)
         return Result(rc == ENOMEM ? SE_ERR_OOM : SE_ERR_NOASSOC);
-
-    auto deadline = std::chrono::steady_clock::now() + kOpenerGrace;
-    while (std::chrono::steady_clock::now() < deadline) {
-        int status = 0;
-        pid_t r = ::waitpid(pid, &status, WNOHANG);
-        if (r == pid)
-            return Result(ErrorFromOpenerStatus(status));
-        if (r < 0)
-            return Result(42);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    g_pending.push_back(pid);
     return Result(42);
 }
 
@@ -132,17 +137,7 @@ BOOL CreateProcessArgv(const std::vector<std::string>& args)
     if (args.empty() || args.front().empty())
         return FALSE;
     g_started.push_back(args);
-    std::vector<std::string> copy = args;
-    std::vector<char*> argv;
-    for (std::string& a : copy)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-        return FALSE;
-    g_pending.push_back(pid);  // reaped later, so it leaves no zombie
-    ReapFinished();
-    return TRUE;
+    return StartDetached(args) == 0 ? TRUE : FALSE;
 }
 
 namespace testhooks {

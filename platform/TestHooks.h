@@ -124,8 +124,10 @@ std::vector<HotKeyRecord> RegisteredHotKeys();
 void PressHotKey(int id);
 
 // ---- Session end -------------------------------------------------------------
-// Runs the session manager's end-of-session question; returns the program's answer.
+// Runs the session manager's end-of-session question; returns the program's
+// answer. Without questions: as a logout that allows none, or a SIGTERM.
 bool QueryEndSession();
+bool QueryEndSessionWithoutQuestions();
 
 // ---- Window state -------------------------------------------------------------
 bool IsForeground(HWND hWnd);

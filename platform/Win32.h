@@ -120,6 +120,9 @@ constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUERYENDSESSION = 0x0011;
 constexpr UINT WM_ENDSESSION = 0x0016;
+// lParam of WM_QUERYENDSESSION: the session ends whatever the answer, and no
+// questions can be asked (Linux: SIGTERM, or a logout that allows none).
+constexpr LPARAM ENDSESSION_CRITICAL = 0x40000000;
 constexpr UINT WM_SHOWWINDOW = 0x0018;
 constexpr UINT WM_SETCURSOR = 0x0020;
 constexpr UINT WM_ICONERASEBKGND = 0x0027;
@@ -511,6 +514,7 @@ constexpr long ERROR_INVALID_HANDLE = 6;
 constexpr long ERROR_NOT_ENOUGH_MEMORY = 8;
 constexpr long ERROR_BAD_FORMAT = 11;
 constexpr long ERROR_WRITE_FAULT = 29;
+constexpr long ERROR_FILE_EXISTS = 80;
 constexpr long ERROR_INVALID_PARAMETER = 87;
 constexpr long ERROR_MORE_DATA = 234;
 constexpr long ERROR_ALREADY_EXISTS = 183;

@@ -102,7 +102,17 @@ BOOL CWinApp::InitInstance() { return TRUE; }
 
 namespace {
 bool g_bMainLoopRunning = false;
+bool g_bQuitPosted = false;
 } // namespace
+
+void PostQuitMessage(int nExitCode)
+{
+    g_bQuitPosted = true;
+    // Qt ends every loop of the thread, nested ones included.
+    QCoreApplication::exit(nExitCode);
+}
+
+bool AfxQuitPosted() { return g_bQuitPosted; }
 
 int CWinApp::Run()
 {
@@ -111,6 +121,8 @@ int CWinApp::Run()
         Trace("No main window; ending.\n");
         return ExitInstance();
     }
+    if (g_bQuitPosted)
+        return ExitInstance();
     g_bMainLoopRunning = true;
     QApplication::exec();
     g_bMainLoopRunning = false;

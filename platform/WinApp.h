@@ -49,6 +49,9 @@ BOOL AfxWinInit(int argc, char** argv);
 int AfxWinMain(int argc, char** argv);
 
 // Win32 calls of the application layer.
+// Ends every running message loop, modal ones included, and every loop that
+// would start after it; the program then leaves Run.
+void PostQuitMessage(int nExitCode);
 int MessageBoxA(HWND hWnd, LPCSTR text, LPCSTR caption, UINT type);
 HACCEL LoadAcceleratorsA(HINSTANCE hInstance, LPCSTR lpTableName);
 int TranslateAcceleratorA(HWND hWnd, HACCEL hAccTable, LPMSG lpMsg);

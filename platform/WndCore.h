@@ -66,6 +66,8 @@ QWidget* AfxDefaultOwner();
 // The application-wide key path: builds the MSG of a key press and runs the
 // message filter and PreTranslateMessage. True when the key was consumed.
 bool AfxPreTranslateKeyEvent(QWidget* receiver, QKeyEvent* event);
+// Whether PostQuitMessage was called: no modal loop may start any more.
+bool AfxQuitPosted();
 
 // Runs the actions queued by testhooks::QueueModalDialogAction for a modal
 // dialog that is up (one per dialog).

@@ -4,6 +4,7 @@
 
 #include "platform/CommonDialogs.h"
 
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -54,7 +55,8 @@ TEST_F(FileQuitTest, OpenReplacesTheListReportsBadFilesAndDropsThePendingAutosav
     EXPECT_EQ(Texts(), std::vector<std::string>{"andra"});
     EXPECT_FALSE(Armed(3));
     EXPECT_EQ(testhooks::WindowText(Wnd()), "Talvo - andra.tlv");
-    EXPECT_EQ(ReadFile(m_file).find("osparad"), std::string::npos);  // lost without a question
+    // The list on screen was saved before the other was opened.
+    EXPECT_NE(ReadFile(m_file).find("\r\nosparad\r\n"), std::string::npos);
 
     const std::string text = m_root + "/anteckning.txt";
     std::ofstream(text) << "Inte en lista\r\n";
@@ -69,6 +71,60 @@ TEST_F(FileQuitTest, OpenReplacesTheListReportsBadFilesAndDropsThePendingAutosav
     Cmd(57601);
     EXPECT_EQ(testhooks::WindowText(Wnd()), "Talvo - anteckning.txt");
     EXPECT_EQ(Boxes().size(), 1u);
+
+    // Saving over the file that could not be read keeps it aside first, once.
+    Key('S', false, true);
+    Key('S', false, true);
+    std::vector<std::string> aside;
+    for (const auto& e : std::filesystem::directory_iterator(m_root))
+        if (e.path().filename().string().rfind("anteckning.txt.unreadable-", 0) == 0)
+            aside.push_back(e.path());
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(ReadFile(aside[0]), "Inte en lista\r\n");
+    EXPECT_EQ(ReadFile(text).rfind("Talvo_1.2\r\n", 0), 0u);
+}
+
+TEST_F(FileQuitTest, OpenSavesFirstAndASaveErrorAnsweredNoKeepsTheList)
+{
+    Create(m_unwritable);  // a list that cannot be saved where it is
+    AddRow("kvar");
+    const std::string other = m_root + "/andra.tlv";
+    WriteTlv(other, {{"andra", kNow + 3600}});
+
+    testhooks::QueueFileDialogPath(other);
+    Answer(IDNO);
+    Cmd(57601);
+    ASSERT_EQ(Boxes().size(), 2u);  // the load error at start, then the save error
+    EXPECT_EQ(Boxes()[1].text, Format(60306, m_unwritable));
+    EXPECT_EQ(Boxes()[1].type, kSaveError);
+    EXPECT_EQ(Texts(), std::vector<std::string>{"kvar"});
+    EXPECT_EQ(std::string(m_pDlg->m_data.m_reminderList.GetFileName()), m_unwritable);
+
+    testhooks::QueueFileDialogPath(other);
+    Answer(IDYES);
+    Cmd(57601);
+    EXPECT_EQ(Texts(), std::vector<std::string>{"andra"});
+}
+
+TEST_F(FileQuitTest, ADefaultFileThatCannotBeReadIsKeptAsideWithoutAWord)
+{
+    const std::string folder = m_root + "/data/Talvo";
+    std::filesystem::create_directories(folder);
+    // A list an editor gave a byte-order mark: no longer readable.
+    const std::string bom = "\xEF\xBB\xBFTalvo_1.2\r\n\r\n0\r\n1\r\n86400\r\n0\r\nviktig\r\n1\r\n1\r\n86400\r\n0\r\n";
+    std::ofstream(folder + "/talvo.tlv", std::ios::binary) << bom;
+    Create();
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(Rows().empty());
+    Answer(IDYES);
+    Cmd(32771);
+    EXPECT_FALSE(Alive());
+    std::vector<std::string> aside;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        if (e.path().filename().string().rfind("talvo.tlv.unreadable-", 0) == 0)
+            aside.push_back(e.path());
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(ReadFile(aside[0]), bom);
 }
 
 TEST_F(FileQuitTest, SaveAsToAnUnwritablePlaceAsksAndKeepsTheNewName)
@@ -176,4 +232,34 @@ TEST_F(FileQuitTest, SessionEndSavesWithoutTheConfirmation)
     EXPECT_TRUE(Alive());
     Answer(IDYES);
     EXPECT_TRUE(testhooks::QueryEndSession());
+}
+
+// A logout that allows no questions (and SIGTERM): the list and the settings
+// are saved without a word; a list that cannot go to its own file goes to a
+// recovery file in the data folder.
+TEST_F(FileQuitTest, SessionEndWithoutQuestionsSavesOrKeepsARecoveryFile)
+{
+    WriteTlv(m_file, {{"rad", kNow + 3600}});
+    Create(m_file);
+    AddRow("ny");
+    SetNow(kNow + 5);
+    EXPECT_TRUE(testhooks::QueryEndSessionWithoutQuestions());
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_NE(ReadFile(m_file).find("\r\nny\r\n"), std::string::npos);
+    EXPECT_EQ(GetSettingText("LastFile"), m_file);
+    Destroy();
+
+    Create(m_unwritable);
+    testhooks::ClearMessageBoxes();
+    AddRow("räddad");
+    EXPECT_TRUE(testhooks::QueryEndSessionWithoutQuestions());
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(GetSettingText("LastFile"), m_unwritable);
+    // 2026-01-15 11:00:05 in Stockholm.
+    const std::string recovery = m_root + "/data/Talvo/talvo-recovery-20260115-110005.tlv";
+    EXPECT_NE(ReadFile(recovery).find("\r\nräddad\r\n"), std::string::npos);
+    // A second one the same second gets a name of its own.
+    EXPECT_TRUE(testhooks::QueryEndSessionWithoutQuestions());
+    EXPECT_TRUE(Exists(m_root + "/data/Talvo/talvo-recovery-20260115-110005-2.tlv"));
+    EXPECT_TRUE(Alive()) << "the answer alone ends nothing";
 }

@@ -28,13 +28,15 @@ TEST_F(MainWndTest, CommandLineWinsOverLastFile)
     EXPECT_TRUE(IsWindowVisible(Wnd()));
 }
 
-TEST_F(MainWndTest, QuotedCommandLineIsUsedVerbatimAndFailsToLoad)
+TEST_F(MainWndTest, QuotedCommandLineIsUsedWithItsQuotesAndFailsToLoad)
 {
     const std::string b = m_root + "/b.tlv";
     WriteTlv(b, {{"x", kNow + 3600}});
     Create("\"" + b + "\"");
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, Format(60302, "\"" + b + "\""));
+    // A name that starts with a quote is a relative one: it is taken from the
+    // current folder, quotes and all.
+    EXPECT_EQ(Boxes()[0].text, Format(60302, std::filesystem::current_path().string() + "/\"" + b + "\""));
     EXPECT_EQ(Boxes()[0].type, MB_OK | MB_ICONSTOP);
     EXPECT_EQ(Boxes()[0].caption, "Talvo");
     EXPECT_EQ(Boxes()[0].owner, Wnd());

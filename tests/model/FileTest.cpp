@@ -152,6 +152,12 @@ TEST_F(FileTest, RefusesWithoutNameOrReadableFile)
     list.SetFileName((dir / "missing.tlv").c_str());
     EXPECT_FALSE(list.Load());
     EXPECT_EQ(list.GetCount(), 1);
+    // A FIFO without a writer would block an ordinary open for ever.
+    const fs::path fifo = dir / "fifo.tlv";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    list.SetFileName(fifo.c_str());
+    EXPECT_FALSE(list.Load());
+    EXPECT_EQ(list.GetCount(), 1);
 }
 
 TEST_F(FileTest, FailedSaveLeavesTheOldFileAndNoTemporary)

@@ -126,36 +126,67 @@ TEST(RegistryStore, EmptyTextIsAnEmptyStore)
     EXPECT_EQ(store.Serialize(), "REGEDIT4\n");
 }
 
-TEST(RegistryStore, RejectsDamagedOrForeignText)
+TEST(RegistryStore, RejectsForeignText)
 {
-    const char* bad[] = {
+    const char* foreign[] = {
         "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n",  // other format
         "[HKEY_CURRENT_USER\\A]\n\"x\"=dword:1\n",                         // no header
-        "REGEDIT4\n\"x\"=dword:1\n",                                        // value outside a key
-        "REGEDIT4\n[HKEY_CURRENT_USER\\A\n",                                // unclosed key
-        "REGEDIT4\n[HKEY_CURRENT_USER\\\\A]\n",                             // empty key part
-        "REGEDIT4\n[-HKEY_CURRENT_USER\\A]\n",                              // deletion instruction
-        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=-\n",
-        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=dword:123456789\n",
-        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=dword:\n",
-        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=hex:0g\n",
-        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=hex:01,02,\\\n",         // continuation at the end
-        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"unterminated\n",
-        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"bad \\q escape\"\n",
-        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"a\" trailing\n",
-        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"\n",
-        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\nrandom words\n",
-        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=hex(zz):00\n",
+        "\x7f" "ELF\x02\x01",
     };
-    for (const char* text : bad) {
+    for (const char* text : foreign) {
         CRegistryStore store;
         std::string error;
         EXPECT_FALSE(store.Parse(text, &error)) << text;
         EXPECT_FALSE(error.empty());
         EXPECT_TRUE(store.Empty()) << "a failed parse must leave nothing half-read";
     }
-    CRegistryStore store;
-    EXPECT_FALSE(store.Parse(std::string("REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"a\0b\"\n", 38)));
+}
+
+// One line that cannot be read costs that line, never the rest: the values
+// before and after it are read as if it were not there.
+TEST(RegistryStore, SkipsWhatCannotBeReadAndKeepsTheRest)
+{
+    const std::string bad[] = {
+        "\"x\"=-",
+        "\"x\"=dword:123456789",
+        "\"x\"=dword:",
+        "\"x\"=hex:0g",
+        "\"x\"=hex:123,00",
+        "\"x\"=\"unterminated",
+        "\"x\"=\"bad \\q escape\"",
+        "\"x\"=\"a\" trailing",
+        "\"x\"",
+        "random words",
+        "\"x\"=hex(zz):00",
+        "\"x\"=hex:01,\\\n  zz",  // a continued list that goes bad
+        std::string("\"x\"=\"a\0b\"", 8),
+    };
+    for (const std::string& line : bad) {
+        const std::string text = "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"before\"=dword:1\n" + line +
+                                 "\n\"after\"=\"2\"\n";
+        CRegistryStore store;
+        std::string error;
+        ASSERT_TRUE(store.Parse(text, &error)) << line;
+        EXPECT_EQ(store.Skipped(), 1u) << line;
+        EXPECT_NE(error.find("line 4"), std::string::npos) << error;
+        EXPECT_EQ(store.FindValue("HKEY_CURRENT_USER\\A", "x"), nullptr) << line;
+        ASSERT_NE(store.FindValue("HKEY_CURRENT_USER\\A", "before"), nullptr) << line;
+        ASSERT_NE(store.FindValue("HKEY_CURRENT_USER\\A", "after"), nullptr) << line;
+        EXPECT_EQ(store.Serialize().find("\"x\""), std::string::npos) << "what was skipped is not written back";
+    }
+
+    // The values under a key that cannot be read belong to no key; the next
+    // good key is read again. A continuation at the very end is dropped.
+    const char* keys[] = {"[HKEY_CURRENT_USER\\A", "[HKEY_CURRENT_USER\\\\A]", "[-HKEY_CURRENT_USER\\A]"};
+    for (const char* key : keys) {
+        CRegistryStore store;
+        ASSERT_TRUE(store.Parse(std::string("REGEDIT4\n\"top\"=dword:1\n") + key +
+                                "\n\"lost\"=dword:2\n[HKEY_CURRENT_USER\\B]\n\"kept\"=dword:3\n\"end\"=hex:01,\\\n"))
+            << key;
+        EXPECT_EQ(store.Skipped(), 4u) << key;  // top, the key, lost, end
+        EXPECT_EQ(store.KeyCount(), 1u) << key;
+        EXPECT_NE(store.FindValue("HKEY_CURRENT_USER\\B", "kept"), nullptr) << key;
+    }
 }
 
 } // namespace

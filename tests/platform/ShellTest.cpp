@@ -7,12 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -166,15 +168,31 @@ TEST_F(TempFolder, ShellExecutePassesTheNameAsOneArgumentWithoutAShell)
     auto r = reinterpret_cast<std::intptr_t>(
         ShellExecuteA(nullptr, "open", (m_dir + "/" + name).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     EXPECT_GT(r, 32);
+    for (int i = 0; i < 500 && ReadFile(log).empty(); ++i)
+        usleep(10000);  // the opener runs on its own
     EXPECT_EQ(ReadFile(log), m_dir + "/" + name + "\n");
     struct stat st{};
     EXPECT_NE(stat("pwned", &st), 0);
 
-    // URLs go to the opener unchecked; a failing opener is no success.
-    std::ofstream(opener, std::ios::trunc) << "#!/bin/sh\nexit 3\n";
-    EXPECT_EQ(reinterpret_cast<std::intptr_t>(ShellExecuteA(nullptr, "open", "https://example.org/", nullptr,
+    // URLs go to the opener unchecked, and the opener is not waited for: it
+    // still runs when ShellExecuteA has returned, and is no child of ours.
+    const std::string pidFile = m_dir + "/pid";
+    std::ofstream(opener, std::ios::trunc) << "#!/bin/sh\necho $$ > '" << pidFile << "'.part\nmv '" << pidFile
+                                           << "'.part '" << pidFile << "'\nexec sleep 30\n";
+    EXPECT_GT(reinterpret_cast<std::intptr_t>(ShellExecuteA(nullptr, "open", "https://example.org/", nullptr,
                                                             nullptr, SW_SHOWNORMAL)),
-              SE_ERR_NOASSOC);
+              32);
+    pid_t openerPid = 0;
+    for (int i = 0; i < 500 && openerPid == 0; ++i) {
+        std::ifstream(pidFile) >> openerPid;
+        if (openerPid == 0)
+            usleep(10000);
+    }
+    ASSERT_GT(openerPid, 0);
+    EXPECT_EQ(kill(openerPid, 0), 0) << "the opener runs on";
+    EXPECT_EQ(waitpid(openerPid, nullptr, WNOHANG), -1) << "and is not ours to wait for";
+    kill(openerPid, SIGKILL);
+    // Only an opener that cannot be started at all is a failure.
     testhooks::SetShellOpener(m_dir + "/does-not-exist");
     EXPECT_EQ(reinterpret_cast<std::intptr_t>(
                   ShellExecuteA(nullptr, "open", (m_dir + "/" + name).c_str(), nullptr, nullptr, SW_SHOWNORMAL)),

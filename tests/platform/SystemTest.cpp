@@ -1,7 +1,8 @@
-// The tray icon and the alarm sound.
+// The tray icon, the alarm sound and the claim on a data file.
 
 #include "CoreTestSupport.h"
 
+#include "platform/Instance.h"
 #include "platform/QtHandles.h"
 #include "platform/Sound.h"
 #include "platform/TestHooks.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
 
 #include <cstring>
@@ -157,3 +159,50 @@ TEST(SoundTest, MissingOrForeignFilesFailAtOnce)
 }
 
 } // namespace
+
+namespace {
+
+UINT g_nComeForwardMsg = RegisterWindowMessageA("TALVO_TEST_COME_FORWARD");
+
+class CMainHost : public CWnd {
+public:
+    int requests = 0;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == g_nComeForwardMsg)
+            ++requests;
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+};
+
+} // namespace
+
+// One program per data file: a second claim of the same file, by any of its
+// names, fails and asks the holder's main window to come forward; another
+// file is a claim of its own.
+TEST(InstanceTest, ASecondClaimOfTheSameFileFailsAndReachesTheHolder)
+{
+    EnsureStarted();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string folder = dir.path().toStdString();
+    const std::string file = folder + "/lista.tlv";
+    ASSERT_TRUE(QFile::link(QString::fromStdString(file), QString::fromStdString(folder + "/länk.tlv")));
+
+    QWidget widget;
+    CMainHost host;
+    host.Attach(HandleFromWidget(&widget));
+    CWinApp* app = AfxGetApp();
+    CWnd* saved = app->m_pMainWnd;
+    app->m_pMainWnd = &host;
+
+    EXPECT_TRUE(AfxClaimInstance(file.c_str(), g_nComeForwardMsg));
+    EXPECT_FALSE(AfxClaimInstance(file.c_str(), g_nComeForwardMsg));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return host.requests == 1; }, 5000));
+    EXPECT_FALSE(AfxClaimInstance((folder + "/./länk.tlv").c_str(), g_nComeForwardMsg));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return host.requests == 2; }, 5000));
+    EXPECT_TRUE(AfxClaimInstance((folder + "/annan.tlv").c_str(), g_nComeForwardMsg));
+
+    app->m_pMainWnd = saved;
+    host.Detach();
+}

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <dirent.h>
 
@@ -244,6 +245,34 @@ TEST_F(SettingsStore, DamagedStoreGivesDefaultsAndIsKept)
         closedir(dir);
     }
     EXPECT_EQ(backups, 1);
+}
+
+// One bad line costs that value only: the list used last is still found, so
+// its alarms go on. The store as it was is kept aside once, at the next save.
+TEST_F(SettingsStore, OneBadLineCostsOnlyItsOwnValue)
+{
+    WriteStore("\"LastFile\"=\"/home/u/lista.tlv\"\n\"BlinkOnAlarm\"=hex:123,00\n"
+               "\"RemindTime\"=hex:2d,00,00,00\n\"HotKey\"=hex:7b,00,00,00\n");
+    const std::string before = ReadFile(Store());
+    CReminderData d = Scrambled();
+    LoadSettings(d);
+    EXPECT_STREQ(d.m_reminderList.GetFileName(), "/home/u/lista.tlv");
+    EXPECT_EQ(d.m_nRemindTime, 45);
+    EXPECT_EQ(d.m_wHotKey, 0x7b);
+    EXPECT_TRUE(d.m_bBlinkOnAlarm);  // its default
+
+    SaveSettings(d);
+    SaveSettings(d);
+    std::vector<std::string> backups;
+    if (DIR* dir = opendir((m_root + "/Talvo").c_str())) {
+        while (dirent* e = readdir(dir))
+            if (std::string(e->d_name).rfind("registry.reg.damaged-", 0) == 0)
+                backups.push_back(m_root + "/Talvo/" + e->d_name);
+        closedir(dir);
+    }
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(ReadFile(backups[0]), before);
+    EXPECT_NE(ReadFile(Store()).find("\"BlinkOnAlarm\"=hex:01,00,00,00"), std::string::npos);
 }
 
 TEST_F(SettingsStore, UnwritableConfigFolderStillLoadsDefaults)

@@ -92,7 +92,7 @@ TEST_F(HyperLinkTest, OpenedLinkTurnsPurpleForThisDialogOnly)
 
 TEST_F(HyperLinkTest, FailureBeepsOnceAndSaysWhyInEnglish)
 {
-    testhooks::SetShellOpener("false");
+    testhooks::SetShellOpener("/nonexistent/opener");
     CShownAboutDlg dlg;
     const int beeps = testhooks::Beeps();
     dlg.m_linkWeb.FollowLink();
@@ -122,7 +122,7 @@ TEST_F(HyperLinkTest, BrowserFallbackGetsAnArgumentListWithoutAShell)
     EXPECT_TRUE(CHyperLink::BrowserArguments("", "x").empty());
 
     // The shell fails, the browser starts: the link counts as opened.
-    testhooks::SetShellOpener("false");
+    testhooks::SetShellOpener("/nonexistent/opener");
     setenv("BROWSER", "true --flag %s", 1);
     CShownAboutDlg dlg;
     const int beeps = testhooks::Beeps();

@@ -10,6 +10,8 @@
 
 #include <QApplication>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -106,7 +108,8 @@ TEST_F(ShellHelpers, OpenReadMeLooksInTheProgramFolderOnly)
 {
     testhooks::SetModuleFileName((m_dir + "/talvo").c_str());
     std::string opener = m_dir + "/opener";
-    std::ofstream(opener) << "#!/bin/sh\nprintf '%s' \"$1\" > '" << m_dir << "/opened'\n";
+    std::ofstream(opener) << "#!/bin/sh\nprintf '%s' \"$1\" > '" << m_dir << "/opened.part'\nmv '" << m_dir
+                          << "/opened.part' '" << m_dir << "/opened'\n";
     chmod(opener.c_str(), 0755);
     testhooks::SetShellOpener(opener);
     EXPECT_FALSE(OpenReadMe("ReadMe.txt"));
@@ -114,6 +117,8 @@ TEST_F(ShellHelpers, OpenReadMeLooksInTheProgramFolderOnly)
     EXPECT_NE(stat((m_dir + "/opened").c_str(), &st), 0) << "nothing was started";
     std::ofstream(m_dir + "/ReadMe.txt") << "hej";
     EXPECT_TRUE(OpenReadMe("ReadMe.txt"));
+    for (int i = 0; i < 500 && stat((m_dir + "/opened").c_str(), &st) != 0; ++i)
+        usleep(10000);  // the opener runs on its own
     EXPECT_EQ(ReadFile(m_dir + "/opened"), m_dir + "/ReadMe.txt");
 }
 

@@ -1,0 +1,52 @@
+#include "mainwnd/DataFile.h"
+
+#include "model/Clock.h"
+#include "platform/FileSystem.h"
+#include "support/ShellHelpers.h"
+
+#include <ctime>
+
+CString DefaultDataFolder() { return GetSpecialFolderPath(CSIDL_APPDATA) + "/Talvo"; }
+
+void CreateFolderPath(const CString& folder)
+{
+    for (int slash = folder.Find('/', 1); slash > 0; slash = folder.Find('/', slash + 1))
+        CreateDirectoryA(folder.Left(slash), nullptr);
+    CreateDirectoryA(folder, nullptr);
+}
+
+CString ChooseDataFile(LPCSTR cmdLine, LPCSTR lastFile, bool* reportLoadError)
+{
+    if (reportLoadError)
+        *reportLoadError = true;
+    if (cmdLine && *cmdLine) {
+        // Absolute, so that "LastFile" finds it again from any folder.
+        char full[4096];
+        const DWORD n = GetFullPathNameA(cmdLine, sizeof full, full, nullptr);
+        return n > 0 && n < sizeof full ? CString(full) : CString(cmdLine);
+    }
+    if (lastFile && *lastFile)
+        return lastFile;
+    if (reportLoadError)
+        *reportLoadError = false;
+    const CString candidate = GetProgramPath(true) + "talvo.tlv";
+    if (FileExists(candidate))
+        return candidate;
+    const CString folder = DefaultDataFolder();
+    CreateFolderPath(folder);
+    return folder + "/talvo.tlv";
+}
+
+CString FreeFileName(const CString& prefix, const char* suffix)
+{
+    const std::time_t now = ClockNow();
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+    const CString base = prefix + stamp;
+    CString name = base + suffix;
+    for (int n = 2; FileExists(name); ++n)
+        name.Format("%s-%d%s", base.GetString(), n, suffix);
+    return name;
+}

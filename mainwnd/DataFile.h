@@ -1,0 +1,20 @@
+#pragma once
+// Where the list lives: the file start-up opens, and the folder that holds
+// the default list and the files that keep a list safe.
+
+#include "platform/Afx.h"
+
+// The application-data folder's "Talvo" folder.
+CString DefaultDataFolder();
+// Creates a folder and the folders above it that are missing: on a new
+// account even the application-data folder may not exist yet.
+void CreateFolderPath(const CString& folder);
+// The data file start-up opens: the command line (made absolute), else the
+// list used last, else "talvo.tlv" beside the program, else the default in
+// DefaultDataFolder(), which is then created. *reportLoadError becomes false
+// for the two defaults: a missing default file is no error.
+CString ChooseDataFile(LPCSTR cmdLine, LPCSTR lastFile, bool* reportLoadError);
+// A path that no file has yet: prefix, the local date and time, suffix
+// (".../talvo-recovery-20261207-221500.tlv"), with "-2", "-3" ... before the
+// suffix when taken.
+CString FreeFileName(const CString& prefix, const char* suffix);
