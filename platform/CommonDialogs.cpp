@@ -9,7 +9,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QTimer>
+#include <QTreeView>
 
 #include <cstring>
 #include <deque>
@@ -187,6 +189,16 @@ bool RunRealDialog(bool open, const OPENFILENAMEA& ofn, const FilterList& filter
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Avbryt"));
     if (ofn.lpstrDefExt && *ofn.lpstrDefExt)
         dialog.setDefaultSuffix(FromAnsi(ofn.lpstrDefExt));
+    // Size, type and date show whole, as in Windows' details view; the name
+    // takes the rest.
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = details->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(720, 440)));
 
     QStringList nameFilters;
     for (const auto& f : filters)

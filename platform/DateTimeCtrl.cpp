@@ -5,8 +5,12 @@
 #include "platform/QtHandles.h"
 #include "platform/TextCodec.h"
 
+#include <QCalendarWidget>
 #include <QDateTimeEdit>
+#include <QFontMetrics>
 #include <QLocale>
+
+#include <algorithm>
 
 namespace {
 
@@ -48,6 +52,21 @@ QWidget* AfxCreateDateTimeWidget(const DialogItemTemplate& item, QWidget* parent
     auto* edit = new QDateTimeEdit(QDateTime::currentDateTime(), parent);
     edit->setDisplayFormat(EditorFormat(time));
     edit->setCalendarPopup(!time);
+    // The popup's month and day names are the program's language; the
+    // editor keeps the user's own date format.
+    if (QCalendarWidget* calendar = edit->calendarWidget()) {
+        const QLocale swedish(QLocale::Swedish, QLocale::Sweden);
+        calendar->setLocale(swedish);
+        // The popup would take the editor's width and cut the day names:
+        // seven columns as wide as the widest name, with room around it.
+        QFont bold = calendar->font();
+        bold.setBold(true);
+        const QFontMetrics metrics(bold);
+        int widest = 0;
+        for (int day = 1; day <= 7; ++day)
+            widest = std::max(widest, metrics.horizontalAdvance(swedish.dayName(day, QLocale::ShortFormat)));
+        calendar->setMinimumWidth(std::max(calendar->sizeHint().width(), 7 * (widest + 3 * metrics.averageCharWidth())));
+    }
     // Windows' picker has no limits but its own; keep the whole time_t range
     // that local time can represent.
     edit->setMinimumDateTime(QDateTime(QDate(1970, 1, 2), QTime(0, 0)));

@@ -20,6 +20,8 @@
 #include <QIconEngine>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -29,6 +31,7 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <QSvgRenderer>
+#include <QTranslator>
 
 #include <cctype>
 #include <cstring>
@@ -71,6 +74,44 @@ public:
         return QApplication::notify(receiver, event);
     }
 };
+
+// The few texts of Qt's own that its Swedish translation lacks.
+class CMissingSwedish : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* sourceText, const char*, int) const override
+    {
+        static const struct {
+            const char* context;
+            const char* source;
+            const char* swedish;
+        } texts[] = {
+            {"QFileSystemModel", "Computer", "Dator"},
+            {"QPlatformTheme", "Cancel", "Avbryt"},
+            {"QPlatformTheme", "&Open", "&\xC3\x96ppna"},
+            {"QPlatformTheme", "&Save", "&Spara"},
+            {"QPlatformTheme", "OK", "OK"},
+        };
+        for (const auto& t : texts)
+            if (std::strcmp(context, t.context) == 0 && std::strcmp(sourceText, t.source) == 0)
+                return QString::fromUtf8(t.swedish);
+        return {};
+    }
+};
+
+// The program speaks Swedish whatever the desktop's language: what Qt draws
+// itself (file dialog columns and menus, edit menus, tips) too.
+void InstallSwedishTranslations(QApplication* app)
+{
+    app->installTranslator(new CMissingSwedish(app));
+    auto* translator = new QTranslator(app);
+    if (translator->load(QLocale(QLocale::Swedish, QLocale::Sweden), QStringLiteral("qt"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app->installTranslator(translator);  // asked first, as the last installed
+    else
+        delete translator;
+}
 
 } // namespace
 
@@ -197,6 +238,7 @@ BOOL AfxWinInit(int argc, char** argv)
     if (!qApp) {
         auto* app = new CTalvoApplication(g_argc, g_argv.data());
         app->setQuitOnLastWindowClosed(false);
+        InstallSwedishTranslations(app);
     } else if (!dynamic_cast<CTalvoApplication*>(qApp)) {
         Trace("AfxWinInit: a foreign QApplication exists; keys bypass the message filter.\n");
     }

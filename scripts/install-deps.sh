@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6-dev
+  qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6-dev qt6-translations-l10n
   libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libx11-dev libxkbcommon-dev
   xvfb xauth x11-utils xdg-utils dbus-daemon
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
