@@ -8,7 +8,9 @@
 #include <QCalendarWidget>
 #include <QDateTimeEdit>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLocale>
+#include <QMouseEvent>
 
 #include <algorithm>
 
@@ -44,17 +46,33 @@ QString EditorFormat(bool time)
     return date;
 }
 
-} // namespace
+// The calendar popup is made when it is first opened: most sessions never
+// open it, and made at start it costs time and a timer.
+class CDateTimeWidget : public QDateTimeEdit {
+public:
+    using QDateTimeEdit::QDateTimeEdit;
 
-QWidget* AfxCreateDateTimeWidget(const DialogItemTemplate& item, QWidget* parent)
-{
-    const bool time = (item.style & DTS_TIMEFORMAT) == DTS_TIMEFORMAT;
-    auto* edit = new QDateTimeEdit(QDateTime::currentDateTime(), parent);
-    edit->setDisplayFormat(EditorFormat(time));
-    edit->setCalendarPopup(!time);
-    // The popup's month and day names are the program's language; the
-    // editor keeps the user's own date format.
-    if (QCalendarWidget* calendar = edit->calendarWidget()) {
+protected:
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        PrepareCalendar();
+        QDateTimeEdit::mousePressEvent(event);
+    }
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        PrepareCalendar();
+        QDateTimeEdit::keyPressEvent(event);
+    }
+
+private:
+    void PrepareCalendar()
+    {
+        if (m_bPrepared || !calendarPopup())
+            return;
+        m_bPrepared = true;
+        QCalendarWidget* calendar = calendarWidget();
+        // The popup's month and day names are the program's language; the
+        // editor keeps the user's own date format.
         const QLocale swedish(QLocale::Swedish, QLocale::Sweden);
         calendar->setLocale(swedish);
         // The popup would take the editor's width and cut the day names:
@@ -67,6 +85,18 @@ QWidget* AfxCreateDateTimeWidget(const DialogItemTemplate& item, QWidget* parent
             widest = std::max(widest, metrics.horizontalAdvance(swedish.dayName(day, QLocale::ShortFormat)));
         calendar->setMinimumWidth(std::max(calendar->sizeHint().width(), 7 * (widest + 3 * metrics.averageCharWidth())));
     }
+
+    bool m_bPrepared = false;
+};
+
+} // namespace
+
+QWidget* AfxCreateDateTimeWidget(const DialogItemTemplate& item, QWidget* parent)
+{
+    const bool time = (item.style & DTS_TIMEFORMAT) == DTS_TIMEFORMAT;
+    auto* edit = new CDateTimeWidget(QDateTime::currentDateTime(), parent);
+    edit->setDisplayFormat(EditorFormat(time));
+    edit->setCalendarPopup(!time);
     // Windows' picker has no limits but its own; keep the whole time_t range
     // that local time can represent.
     edit->setMinimumDateTime(QDateTime(QDate(1970, 1, 2), QTime(0, 0)));

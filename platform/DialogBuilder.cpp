@@ -9,11 +9,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHideEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMetaObject>
 #include <QPointer>
+#include <QShowEvent>
 #include <QWindowStateChangeEvent>
 
 #include <cstring>
@@ -83,6 +85,25 @@ void CDialogWidget::changeEvent(QEvent* event)
             }
         },
         Qt::QueuedConnection);
+}
+
+void CDialogWidget::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    // A hidden window has no focus: its edit's caret must stop blinking
+    // (and waking the program), whether or not the platform deactivates it.
+    if (QWidget* focus = focusWidget(); focus && !event->spontaneous()) {
+        m_pHiddenFocus = focus;
+        focus->clearFocus();
+    }
+}
+
+void CDialogWidget::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_pHiddenFocus && !event->spontaneous())
+        m_pHiddenFocus->setFocus(Qt::ActiveWindowFocusReason);
+    m_pHiddenFocus = nullptr;
 }
 
 void CDialogWidget::resizeEvent(QResizeEvent* event)

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QFont>
+#include <QPointer>
 
 class CWnd;
 class QMenuBar;
@@ -28,10 +29,15 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QMenuBar* m_pMenuBar = nullptr;
     bool m_bMinimized = false;
+    // The control that had the focus when the window was hidden, as Windows'
+    // dialogs keep it while inactive; it gets it back when shown.
+    QPointer<QWidget> m_pHiddenFocus;
 };
 
 // Dialog base units (pixels per 4 horizontal / 8 vertical dialog units).
