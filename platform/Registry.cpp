@@ -12,6 +12,7 @@
 #include <functional>
 #include <mutex>
 #include <set>
+#include <vector>
 #include <string_view>
 
 #include <fcntl.h>
@@ -178,14 +179,77 @@ LoadedStore LoadStore(const std::string& path)
     return result;
 }
 
-// The store as a reader sees it: what could be read of it; a file that is
-// no store, or cannot be read, holds nothing.
+// Changes made but not yet written: the system writes them (at the end of
+// the current turn of the event loop, at RegFlushKey, at exit), so a whole
+// save of settings is one replacement of the file, and one that cannot be
+// half done.
+struct PendingChange {
+    std::string fullPath;
+    bool createKey = false;
+    std::string name;
+    DWORD type = 0;
+    std::string data;
+};
+std::mutex g_pendingMutex;
+std::vector<PendingChange> g_pending;
+std::string g_pendingPath;  // the store they belong to
+void (*g_scheduleFlush)() = nullptr;
+bool g_flushScheduled = false;
+
+void Apply(const std::vector<PendingChange>& changes, CRegistryStore& store)
+{
+    for (const PendingChange& c : changes) {
+        if (c.createKey)
+            store.CreateKey(c.fullPath);
+        else
+            store.SetValue(c.fullPath, c.name, c.type, c.data);
+    }
+}
+
+// The last store file read, while the file is unchanged: the settings are
+// read value by value, and each read would parse the file again.
+struct CachedStore {
+    std::string path;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    timespec modified{};
+    CRegistryStore store;
+    bool valid = false;
+};
+CachedStore g_cache;
+
+// The store as a reader sees it: what could be read of it, with the
+// changes not yet written; a file that is no store, or cannot be read,
+// holds nothing but those.
 CRegistryStore ReadStore()
 {
-    LoadedStore loaded = LoadStore(RegistryStorePath());
-    if (loaded.state != StoreState::Good && loaded.state != StoreState::Partly)
-        return {};
-    return std::move(loaded.store);
+    const std::string path = RegistryStorePath();
+    CRegistryStore store;
+    struct stat st{};
+    const bool exists = ::stat(path.c_str(), &st) == 0;
+    if (exists && g_cache.valid && g_cache.path == path && g_cache.device == st.st_dev && g_cache.inode == st.st_ino &&
+        g_cache.size == st.st_size && g_cache.modified.tv_sec == st.st_mtim.tv_sec &&
+        g_cache.modified.tv_nsec == st.st_mtim.tv_nsec) {
+        store = g_cache.store;
+    } else {
+        LoadedStore loaded = LoadStore(path);
+        if (loaded.state == StoreState::Good || loaded.state == StoreState::Partly)
+            store = std::move(loaded.store);
+        g_cache.valid = exists && ::stat(path.c_str(), &st) == 0;
+        if (g_cache.valid) {
+            g_cache.path = path;
+            g_cache.device = st.st_dev;
+            g_cache.inode = st.st_ino;
+            g_cache.size = st.st_size;
+            g_cache.modified = st.st_mtim;
+            g_cache.store = store;
+        }
+    }
+    std::lock_guard lock(g_pendingMutex);
+    if (g_pendingPath == path)
+        Apply(g_pending, store);
+    return store;
 }
 
 int MakeFolders(const std::string& folder)
@@ -224,14 +288,13 @@ LONG KeepDamagedCopy(const std::string& path, const LoadedStore& loaded)
 
 // Read-modify-write under the store's lock. change returns false when it
 // changed nothing, and the file is then left alone.
-LONG ModifyStore(const std::function<bool(CRegistryStore&)>& change)
+LONG ModifyStore(const std::string& path, const std::function<bool(CRegistryStore&)>& change)
 {
-    std::string folder = RegistryStoreFolder();
-    if (folder.empty())
+    const auto slash = path.rfind('/');
+    if (path.empty() || slash == std::string::npos)
         return ERROR_PATH_NOT_FOUND;
-    if (int e = MakeFolders(folder))
+    if (int e = MakeFolders(path.substr(0, slash)))
         return ErrorFromErrno(e);
-    std::string path = RegistryStorePath();
     std::string lockPath = path + ".lock";
     int lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (lockFd < 0)
@@ -266,7 +329,87 @@ LONG ModifyStore(const std::function<bool(CRegistryStore&)>& change)
     return result;
 }
 
+// What a write can know before it is made: a folder for the store, and a
+// store file that can be read and replaced.
+LONG CheckStoreWritable()
+{
+    const std::string folder = RegistryStoreFolder();
+    if (folder.empty())
+        return ERROR_PATH_NOT_FOUND;
+    if (int e = MakeFolders(folder))
+        return ErrorFromErrno(e);
+    const std::string path = RegistryStorePath();
+    struct stat st{};
+    if (::stat(path.c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || ::access(path.c_str(), R_OK | W_OK) != 0))
+        return ERROR_ACCESS_DENIED;
+    const int lock = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lock < 0)
+        return ErrorFromErrno(errno);
+    ::close(lock);
+    return ERROR_SUCCESS;
+}
+
+// Writes the pending changes in one read-modify-write; they stay pending
+// when that fails, for the next try.
+LONG FlushPending()
+{
+    std::vector<PendingChange> changes;
+    std::string path;
+    {
+        std::lock_guard lock(g_pendingMutex);
+        changes.swap(g_pending);
+        path = g_pendingPath;
+        g_flushScheduled = false;
+    }
+    if (changes.empty())
+        return ERROR_SUCCESS;
+    const LONG result = ModifyStore(path, [&](CRegistryStore& store) {
+        const std::string before = store.Serialize();
+        Apply(changes, store);
+        return store.Serialize() != before;
+    });
+    if (result != ERROR_SUCCESS) {
+        std::lock_guard lock(g_pendingMutex);
+        if (g_pendingPath == path)
+            g_pending.insert(g_pending.begin(), changes.begin(), changes.end());
+    }
+    return result;
+}
+
+void FlushAtExit() { FlushPending(); }
+
+void AddPending(PendingChange change)
+{
+    // Changes of a store the program no longer uses (its folder was moved
+    // by the environment) go to that store first.
+    const std::string path = RegistryStorePath();
+    bool other = false;
+    {
+        std::lock_guard lock(g_pendingMutex);
+        other = !g_pending.empty() && g_pendingPath != path;
+    }
+    if (other)
+        FlushPending();
+    bool schedule = false;
+    {
+        std::lock_guard lock(g_pendingMutex);
+        if (g_pendingPath != path) {
+            g_pending.clear();  // that store could not be written; it is gone for us
+            g_pendingPath = path;
+        }
+        static const bool atExit = std::atexit(FlushAtExit) == 0;
+        (void)atExit;
+        g_pending.push_back(std::move(change));
+        schedule = !g_flushScheduled && g_scheduleFlush;
+        g_flushScheduled = true;
+    }
+    if (schedule)
+        g_scheduleFlush();
+}
+
 } // namespace
+
+void AfxSetRegistryFlushScheduler(void (*schedule)()) { g_scheduleFlush = schedule; }
 
 std::string RegistryStoreFolder()
 {
@@ -297,15 +440,10 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpC
     if (!ReadStore().KeyExists(fullPath)) {
         if (!(access & KEY_CREATE_SUB_KEY))
             return ERROR_ACCESS_DENIED;
-        LONG result = ModifyStore([&](CRegistryStore& store) {
-            if (store.KeyExists(fullPath))
-                return false;
-            store.CreateKey(fullPath);
-            disposition = REG_CREATED_NEW_KEY;
-            return true;
-        });
-        if (result != ERROR_SUCCESS)
+        if (LONG result = CheckStoreWritable(); result != ERROR_SUCCESS)
             return result;
+        AddPending(PendingChange{fullPath, true, {}, 0, {}});
+        disposition = REG_CREATED_NEW_KEY;
     }
     *phkResult = NewHandle(std::move(fullPath), samDesired);
     if (lpdwDisposition)
@@ -374,21 +512,23 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD dwT
         return ERROR_INVALID_PARAMETER;
     std::string_view name = lpValueName ? lpValueName : "";
     std::string_view data(reinterpret_cast<const char*>(lpData), lpData ? cbData : 0);
-    return ModifyStore([&](CRegistryStore& store) {
-        const RegistryValue* old = store.FindValue(fullPath, name);
-        if (old && old->type == dwType && old->data == data)
-            return false;
-        store.SetValue(fullPath, name, dwType, data);
-        return true;
-    });
+    const CRegistryStore store = ReadStore();
+    const RegistryValue* old = store.FindValue(fullPath, name);
+    if (old && old->type == dwType && old->data == data)
+        return ERROR_SUCCESS;
+    if (LONG result = CheckStoreWritable(); result != ERROR_SUCCESS)
+        return result;
+    AddPending(PendingChange{fullPath, false, std::string(name), dwType, std::string(data)});
+    return ERROR_SUCCESS;
 }
 
 LONG RegFlushKey(HKEY hKey)
 {
-    // Every change is already on disk when RegSetValueExA returns.
     std::string fullPath;
     REGSAM access = 0;
-    return Resolve(hKey, fullPath, access) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    if (!Resolve(hKey, fullPath, access))
+        return ERROR_INVALID_HANDLE;
+    return FlushPending();
 }
 
 LONG RegCloseKey(HKEY hKey)

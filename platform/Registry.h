@@ -3,12 +3,16 @@
 // $XDG_CONFIG_HOME/Talvo/registry.reg (default ~/.config/Talvo/registry.reg),
 // a REGEDIT4 text file (see platform/RegistryStore.h). Qt-free.
 //
-// Every change locks the store (flock on registry.reg.lock), reads it afresh,
-// changes one key or value and replaces the file atomically, so two programs
-// writing at once keep each other's values. A file that is not a well-formed
-// store reads as empty (every value missing); the first change then copies it
-// to registry.reg.damaged-<date>-<time> before writing a fresh store. A file
-// that cannot be read at all is never replaced: changes fail with
+// Changes are written as Windows writes its registry, lazily: they are seen
+// at once by this program, and reach the file at the end of the current turn
+// of the event loop, at RegFlushKey, or when the program ends, all of them in
+// one write. A write locks the store (flock on registry.reg.lock), reads it
+// afresh, applies the changes and replaces the file atomically, so two
+// programs writing at once keep each other's values, and a whole save of
+// settings is made in full or not at all. A line that cannot be read is left
+// out; a file that is no store at all reads as empty. Either is copied to
+// registry.reg.damaged-<date>-<time> before the first write. A file that
+// cannot be read or replaced is never replaced: changes fail with
 // ERROR_ACCESS_DENIED.
 
 #include "platform/Win32.h"
@@ -79,6 +83,12 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
                     DWORD cbData);
 LONG RegFlushKey(HKEY hKey);
 LONG RegCloseKey(HKEY hKey);
+
+// Lets the event loop write pending changes at the end of its current turn:
+// schedule is called once for each batch of changes and should arrange a call
+// of RegFlushKey(HKEY_CURRENT_USER) soon. Without it, changes wait for
+// RegFlushKey or the end of the program.
+void AfxSetRegistryFlushScheduler(void (*schedule)());
 
 // Where the store lives for the current environment.
 std::string RegistryStoreFolder();

@@ -6,6 +6,7 @@
 #include "platform/KeyMap.h"
 #include "platform/Menu.h"
 #include "platform/QtHandles.h"
+#include "platform/Registry.h"
 #include "platform/Resource.h"
 #include "platform/Sound.h"
 #include "platform/TextCodec.h"
@@ -31,6 +32,7 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <QSvgRenderer>
+#include <QTimer>
 #include <QTranslator>
 
 #include <cctype>
@@ -261,6 +263,10 @@ BOOL AfxWinInit(int argc, char** argv)
     if (!sessionInstalled) {
         sessionInstalled = true;
         AfxInstallSessionHandlers();
+        // Settings written in one handler reach the store in one write.
+        AfxSetRegistryFlushScheduler([] {
+            QTimer::singleShot(0, qApp, [] { RegFlushKey(HKEY_CURRENT_USER); });
+        });
     }
     return TRUE;
 }
@@ -270,9 +276,9 @@ int AfxWinMain(int argc, char** argv)
     CWinApp* app = AfxGetApp();
     if (!app || !AfxWinInit(argc, argv))
         return -1;
-    if (!app->InitInstance())
-        return app->ExitInstance();
-    return app->Run();
+    const int result = app->InitInstance() ? app->Run() : app->ExitInstance();
+    RegFlushKey(HKEY_CURRENT_USER);  // what the last turn of the loop left
+    return result;
 }
 
 // ---- Modal state ------------------------------------------------------------------

@@ -214,7 +214,12 @@ TEST_F(MainWndTest, EscapeHidesLikeMinimiseIncludingThePush)
     ASSERT_TRUE(Armed(1, &period));
     EXPECT_EQ(period, 3500000u);
 
+    // Hidden, the window holds no focus (no caret blinks in the tray); shown
+    // again, the message edit has it back and takes the keys.
+    EXPECT_EQ(testhooks::FocusWindow(), nullptr);
     testhooks::ClickTray(WM_LBUTTONDOWN);
+    testhooks::ProcessEvents();
+    EXPECT_EQ(testhooks::FocusWindow(), Item(1006));
     testhooks::ClickMinimize(Wnd());
     testhooks::ProcessEvents();
     EXPECT_FALSE(IsWindowVisible(Wnd()));

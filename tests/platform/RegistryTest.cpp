@@ -147,6 +147,7 @@ TEST_F(RegistryFile, CreateOpenSetQueryAndTheFileAPersonReads)
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "software\\LINDQVARN", 0, KEY_READ, &key), ERROR_SUCCESS);
     RegCloseKey(key);
     EXPECT_EQ(SetBinary(HKEY_CURRENT_USER, "AtRoot", 7), ERROR_SUCCESS);
+    EXPECT_EQ(RegFlushKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
     EXPECT_NE(ReadFile(StoreFile()).find("[HKEY_CURRENT_USER]\n\"AtRoot\"=hex:07,00,00,00\n"), std::string::npos);
 }
 
@@ -184,6 +185,7 @@ TEST_F(RegistryFile, HandEditedValuesAndOtherKeysSurviveSaves)
     HKEY key = Create();
     EXPECT_EQ(SetBinary(key, "HotKey", 121), ERROR_SUCCESS);
     RegCloseKey(key);
+    RegFlushKey(HKEY_CURRENT_USER);
     std::string text = ReadFile(StoreFile());
     EXPECT_NE(text.find("; my notes"), std::string::npos);
     EXPECT_NE(text.find("\"Theirs\"=\"kept\""), std::string::npos);
@@ -216,6 +218,7 @@ TEST_F(RegistryFile, DamagedFileReadsEmptyAndIsKeptAsideBeforeTheFirstWrite)
         EXPECT_EQ(SetBinary(key, "HotKey", 5), ERROR_SUCCESS);
         RegCloseKey(key);
         EXPECT_EQ(QueryDword("HotKey"), 5u);
+        EXPECT_EQ(RegFlushKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
 
         std::string backup;
         for (const std::string& name : FolderEntries(Folder()))
@@ -260,6 +263,7 @@ TEST_F(RegistryFile, ExistingKeyOpensAndReadsWhenChangesCannotBeLocked)
     HKEY key = Create();
     SetBinary(key, "HotKey", 9);
     RegCloseKey(key);
+    RegFlushKey(HKEY_CURRENT_USER);
     // A lock that cannot be taken (a folder in its place) stops every change;
     // reading and opening the existing key still work.
     unlink((StoreFile() + ".lock").c_str());
@@ -278,6 +282,7 @@ TEST_F(RegistryFile, TwoProcessesWritingAtOnceKeepEachOthersValues)
 {
     HKEY key = Create();
     RegCloseKey(key);
+    RegFlushKey(HKEY_CURRENT_USER);
     constexpr int kWriters = 4;
     constexpr int kValues = 40;
     std::vector<pid_t> children;
@@ -289,9 +294,11 @@ TEST_F(RegistryFile, TwoProcessesWritingAtOnceKeepEachOthersValues)
             int failures = 0;
             if (RegOpenKeyExA(HKEY_CURRENT_USER, kSub, 0, KEY_WRITE, &k) != ERROR_SUCCESS)
                 _exit(2);
+            // Each value written at once, as a writer that flushes every key.
             for (int i = 0; i < kValues; ++i) {
                 std::string name = "W" + std::to_string(w) + "_" + std::to_string(i);
                 failures += SetBinary(k, name.c_str(), DWORD(w * 1000 + i)) != ERROR_SUCCESS;
+                failures += RegFlushKey(k) != ERROR_SUCCESS;
             }
             RegCloseKey(k);
             _exit(failures ? 1 : 0);
@@ -324,6 +331,7 @@ TEST_F(RegistryFile, SymlinkedStoreIsFollowed)
     HKEY key = Create();
     SetBinary(key, "HotKey", 3);
     RegCloseKey(key);
+    RegFlushKey(HKEY_CURRENT_USER);
     struct stat st{};
     ASSERT_EQ(lstat(StoreFile().c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));

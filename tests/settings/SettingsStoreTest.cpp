@@ -14,6 +14,9 @@
 #include <vector>
 
 #include <dirent.h>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -42,7 +45,13 @@ protected:
     }
     void TearDown() override { std::system(("rm -rf '" + m_root + "'").c_str()); }
 
-    std::string Store() const { return m_root + "/Talvo/registry.reg"; }
+    // The store file, once the writes have reached it (they go at the end of
+    // the loop's turn, or at RegFlushKey).
+    std::string Store() const
+    {
+        RegFlushKey(HKEY_CURRENT_USER);
+        return m_root + "/Talvo/registry.reg";
+    }
     void WriteStore(const std::string& values)
     {
         std::system(("mkdir -p '" + m_root + "/Talvo'").c_str());
@@ -239,6 +248,7 @@ TEST_F(SettingsStore, DamagedStoreGivesDefaultsAndIsKept)
     LoadSettings(back);
     EXPECT_EQ(back.m_wHotKey, 0x70);
     int backups = 0;
+    RegFlushKey(HKEY_CURRENT_USER);
     if (DIR* dir = opendir((m_root + "/Talvo").c_str())) {
         while (dirent* e = readdir(dir))
             backups += std::string(e->d_name).rfind("registry.reg.damaged-", 0) == 0;
@@ -262,7 +272,9 @@ TEST_F(SettingsStore, OneBadLineCostsOnlyItsOwnValue)
     EXPECT_TRUE(d.m_bBlinkOnAlarm);  // its default
 
     SaveSettings(d);
+    RegFlushKey(HKEY_CURRENT_USER);
     SaveSettings(d);
+    RegFlushKey(HKEY_CURRENT_USER);
     std::vector<std::string> backups;
     if (DIR* dir = opendir((m_root + "/Talvo").c_str())) {
         while (dirent* e = readdir(dir))
@@ -273,6 +285,67 @@ TEST_F(SettingsStore, OneBadLineCostsOnlyItsOwnValue)
     ASSERT_EQ(backups.size(), 1u);
     EXPECT_EQ(ReadFile(backups[0]), before);
     EXPECT_NE(ReadFile(Store()).find("\"BlinkOnAlarm\"=hex:01,00,00,00"), std::string::npos);
+}
+
+// A whole save reaches the store in one replacement of the file, made under
+// the lock from the file as it is then: what another program wrote in the
+// meantime stays, and a program that dies halfway changes nothing.
+TEST_F(SettingsStore, ASaveIsOneReplacementWholeOrNotAtAll)
+{
+    CReminderData d = Scrambled();
+    LoadSettings(d);
+    const std::string store = Store();  // the key exists on disk now
+
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, (m_root + "/Talvo").c_str(), IN_MOVED_TO | IN_CLOSE_WRITE), 0);
+    // Another program writes a value of its own after our save and before it
+    // reaches the file.
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    const pid_t other = fork();
+    if (other == 0) {
+        char byte = 0;
+        if (read(go[0], &byte, 1) != 1)
+            _exit(2);
+        HKEY key = nullptr;
+        RegOpenKeyExA(HKEY_CURRENT_USER, kPath, 0, KEY_WRITE, &key);
+        const BYTE theirs[] = "deras";
+        RegSetValueExA(key, "Theirs", 0, REG_SZ, theirs, sizeof theirs);
+        _exit(RegFlushKey(key) == ERROR_SUCCESS ? 0 : 1);
+    }
+    d.m_wHotKey = 0x42;
+    SaveSettings(d);
+    ASSERT_EQ(write(go[1], "x", 1), 1);
+    int status = 0;
+    waitpid(other, &status, 0);
+    close(go[0]);
+    close(go[1]);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_EQ(RegFlushKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
+    int replacements = 0;
+    char events[4096] __attribute__((aligned(alignof(inotify_event))));
+    for (ssize_t n; (n = read(watch, events, sizeof events)) > 0;)
+        for (char* p = events; p < events + n; p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len)
+            replacements += std::string(reinterpret_cast<inotify_event*>(p)->name) == "registry.reg";
+    close(watch);
+    EXPECT_EQ(replacements, 2);  // the other program's and ours
+    const std::string text = ReadFile(store);
+    EXPECT_NE(text.find("\"Theirs\"=\"deras\""), std::string::npos);
+    EXPECT_NE(text.find("\"HotKey\"=hex:42,00,00,00"), std::string::npos);
+
+    // Ended halfway through a save (no flush, no exit handlers): nothing of
+    // it is written, and the store is as it was.
+    const pid_t dying = fork();
+    if (dying == 0) {
+        CReminderData changed = d;
+        changed.m_wHotKey = 0x43;
+        changed.m_nRemindTime = 999;
+        SaveSettings(changed);
+        _exit(0);
+    }
+    waitpid(dying, &status, 0);
+    EXPECT_EQ(ReadFile(store), text);
 }
 
 TEST_F(SettingsStore, UnwritableConfigFolderStillLoadsDefaults)

@@ -50,7 +50,12 @@ protected:
         EXPECT_TRUE(reg.SetKey(kPath, TRUE));
         return reg;
     }
-    std::string StoreText() const { return ReadFile(m_root + "/Talvo/registry.reg"); }
+    // The file as another program reads it, once the writes have reached it.
+    std::string StoreText() const
+    {
+        RegFlushKey(HKEY_CURRENT_USER);
+        return ReadFile(m_root + "/Talvo/registry.reg");
+    }
 
     std::string m_root;
 };
