@@ -3,8 +3,10 @@
 #include "platform/AtomicFile.h"
 
 #include <cerrno>
+#include <cstring>
 #include <cstdint>
 #include <algorithm>
+#include <bit>
 #include <fcntl.h>
 #include <string_view>
 #include <sys/stat.h>
@@ -83,6 +85,26 @@ bool EqualsIgnoringAsciiCase(std::string_view a, const char* b)
     return i == a.size() && b[i] == '\0';
 }
 
+// Line feeds in bytes, eight bytes at a time.
+std::size_t CountLineFeeds(const std::string& bytes)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    std::size_t count = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        const std::uint64_t x = word ^ (kOnes * '\n');  // zero bytes where a line feed was
+        // Exact zero-byte test: the high bit of each byte that was zero.
+        const std::uint64_t zero = ~(((x & ~kHigh) + ~kHigh) | x | ~kHigh);
+        count += std::size_t(std::popcount(zero));
+    }
+    for (; i < bytes.size(); ++i)
+        count += bytes[i] == '\n';
+    return count;
+}
+
 void AppendLine(std::string& out, const std::string& text)
 {
     out += text;
@@ -153,12 +175,13 @@ bool CReminderList::Save() const
 
 bool CReminderList::Parse(const std::string& bytes)
 {
-    m_reminders.clear();
     LineReader reader(bytes);
     const std::string_view tag = reader.Next();
     const bool version1 = EqualsIgnoringAsciiCase(tag, "Talvo_1");
-    if (!version1 && !EqualsIgnoringAsciiCase(tag, "Talvo_1.2"))
+    if (!version1 && !EqualsIgnoringAsciiCase(tag, "Talvo_1.2")) {
+        m_reminders.clear();
         return false;
+    }
 
     m_strDefaultText = std::string(reader.Next());
     m_nDefaultTimeAdd = ParseNumber(reader.Next());
@@ -171,21 +194,31 @@ bool CReminderList::Parse(const std::string& bytes)
         m_bDefaultPush = ParseFlag(reader.Next());
     }
 
-    m_reminders.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n') / (version1 ? 3 : 5)));
+    m_reminders.reserve(CountLineFeeds(bytes) / (version1 ? 3 : 5));
+    // The records the list holds already are filled again in place: their
+    // texts keep their memory, so loading a list again allocates little.
+    std::size_t used = 0;
     while (!reader.AtEnd()) {
-        CReminder r;
-        r.m_strText = std::string(reader.Next());
-        r.m_nTime = ParseNumber(reader.Next());
-        r.m_bRemind = ParseFlag(reader.Next());
-        r.m_nPushTime = 86400;
-        r.m_bPush = false;
+        const std::string_view text = reader.Next();
+        const std::int32_t time = ParseNumber(reader.Next());
+        const bool remind = ParseFlag(reader.Next());
+        std::int32_t pushTime = 86400;
+        bool push = false;
         if (!version1) {
-            r.m_nPushTime = ParseNumber(reader.Next());
-            r.m_bPush = ParseFlag(reader.Next());
+            pushTime = ParseNumber(reader.Next());
+            push = ParseFlag(reader.Next());
         }
-        if (!r.m_strText.empty())
-            m_reminders.push_back(std::move(r));
+        if (text.empty())
+            continue;
+        CReminder& r = used < m_reminders.size() ? m_reminders[used] : m_reminders.emplace_back();
+        r.m_strText.assign(text);
+        r.m_nTime = time;
+        r.m_bRemind = remind;
+        r.m_nPushTime = pushTime;
+        r.m_bPush = push;
+        ++used;
     }
+    m_reminders.resize(used);
     return true;
 }
 

@@ -69,6 +69,22 @@ TEST_F(FileTest, SavesByteForByteAndLoadsBack)
     EXPECT_EQ(ReadFile(file), "Talvo_1.2\r\n\r\n0\r\n1\r\n86400\r\n0\r\n");
 }
 
+// Loading into a list that holds records replaces them all, whether the
+// file has more records or fewer, and a record's old text leaves no trace.
+TEST_F(FileTest, LoadingAgainReplacesEveryRecord)
+{
+    const std::string head = "Talvo_1.2\r\n\r\n0\r\n1\r\n86400\r\n0\r\n";
+    ASSERT_TRUE(LoadBytes(head + "en mycket lång första text\r\n1\r\n1\r\n60\r\n1\r\nb\r\n2\r\n0\r\n60\r\n0\r\n"));
+    ASSERT_EQ(list.GetCount(), 2);
+    ASSERT_TRUE(LoadBytes(head + "kort\r\n3\r\n0\r\n7\r\n0\r\n"));
+    ASSERT_EQ(list.GetCount(), 1);
+    EXPECT_EQ(list.GetAt(0), (CReminder{"kort", 3, 7, false, false}));
+    ASSERT_TRUE(LoadBytes(head + "x\r\n4\r\n1\r\n8\r\n1\r\ny\r\n5\r\n1\r\n9\r\n1\r\nz\r\n6\r\n0\r\n1\r\n0\r\n"));
+    ASSERT_EQ(list.GetCount(), 3);
+    EXPECT_EQ(list.GetAt(0), (CReminder{"x", 4, 8, true, true}));
+    EXPECT_EQ(list.GetAt(2), (CReminder{"z", 6, 1, false, false}));
+}
+
 TEST_F(FileTest, ReadsVersionOneAndAnyCaseOfTheTag)
 {
     ASSERT_TRUE(LoadBytes("TALVO_1\nstd\n60\n0\nett\n100\n1\ntvå\n200\n0\n"));
