@@ -10,7 +10,9 @@
 //                notifications and the threads' context switches;
 //   memory       resident set with 10^4 reminders loaded, against the
 //                minimal program.
-// Run: build/bench/bench_ui [--idle-seconds N] [--runs N] [--only startup|memory|idle|list]
+//   huge         start-up with one reminder of 50 MB of text, against five
+//                ordinary ones.
+// Run: build/bench/bench_ui [--idle-seconds N] [--runs N] [--only startup|memory|huge|idle|list]
 // The windows use Qt's offscreen platform unless QT_QPA_PLATFORM says another;
 // the locale is Swedish (LANG=sv_SE.UTF-8) and the zone UTC.
 
@@ -215,6 +217,31 @@ void BenchMemory()
                 t / 1024.0, double(t) / double(r), (t - r) * 1024.0 / 10000);
 }
 
+// A list with one reminder of 50 MB of text: it must start about as fast as
+// any other, since a row shows no more than a screen's width of it.
+void BenchHugeText(int runs)
+{
+    const std::string file = g_root + "/huge.tlv";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "Talvo_1.2\r\n\r\n0\r\n1\r\n86400\r\n0\r\n" << std::string(50u << 20, 'x')
+            << "\r\n" << std::time(nullptr) + 86400 << "\r\n1\r\n600\r\n0\r\n";
+    }
+    const std::string small = ListFile("small.tlv", 5, std::time(nullptr) + 3600 * 24, 3600);
+    std::vector<double> normal, huge;
+    long rss = 0;
+    for (int i = 0; i < runs; ++i) {
+        normal.push_back(Spawn({"--child", "talvo", small, "0", "shown"}).seconds);
+        Run run = Spawn({"--child", "talvo", file, "0", "shown"});
+        huge.push_back(run.seconds);
+        rss = std::stol(run.report["rss_kb"]);
+    }
+    const double n = Median(normal), h = Median(huge);
+    std::printf("start-up with one reminder of 50 MB of text (median of %d)\n", runs);
+    std::printf("  Talvo, 5 reminders    %8.1f ms\n", n * 1e3);
+    std::printf("  Talvo, 50 MB text     %8.1f ms   ratio %.2fx, resident %.1f MiB\n", h * 1e3, h / n, rss / 1024.0);
+}
+
 void PrintIdle(const char* name, const Run& run)
 {
     std::printf("  %-36s timer events %4s, socket notifications %4s, context switches %5s\n", name,
@@ -399,6 +426,8 @@ int main(int argc, char** argv)
         BenchStartup(runs);
     if (only.empty() || only == "memory")
         BenchMemory();
+    if (only.empty() || only == "huge")
+        BenchHugeText(std::min(runs, 5));
     if (only.empty() || only == "idle")
         BenchIdle(idleSeconds);
     if (only.empty() || only == "list")

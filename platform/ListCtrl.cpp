@@ -21,6 +21,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <cstring>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -29,6 +30,29 @@
 #include <vector>
 
 namespace {
+
+// A row shows no more of a text than this (no screen is wider); a longer one
+// is cut here, so that a huge text costs nothing to convert, measure or draw.
+constexpr std::size_t kCellTextLimit = 1024;
+
+QString CellText(const char* text)
+{
+    if (!text)
+        return {};
+    // A character takes at most four bytes: more is never needed.
+    const std::size_t bytes = strnlen(text, kCellTextLimit * 4);
+    std::size_t cut = bytes;
+    if (cut == kCellTextLimit * 4)
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+            --cut;
+    QString s = FromAnsi(text, cut);
+    if (s.size() > qsizetype(kCellTextLimit)) {
+        s.truncate(qsizetype(kCellTextLimit));
+        if (s.back().isHighSurrogate())
+            s.chop(1);
+    }
+    return s;
+}
 
 constexpr int kLeftAlignment = int(Qt::AlignLeft | Qt::AlignVCenter);
 
@@ -476,8 +500,8 @@ int ContentWidth(ListWidget* w, int col)
     // Kerning moves a text by a pixel or two: the widest few by estimate
     // hold the widest by shaping. They are kept in one pass, widest first.
     struct Candidate {
-        qreal estimate;
-        int row;
+        qreal estimate = 0;
+        int row = 0;
     };
     constexpr size_t kCandidates = 16;
     std::array<Candidate, kCandidates> top;
@@ -562,7 +586,7 @@ int CListCtrl::InsertItem(int nItem, LPCSTR lpszItem, int nImage)
     QTreeWidgetItem* it = w->NewItem(reused);
     {
         Quiet q(w);
-        const QString text = FromAnsi(lpszItem ? lpszItem : "");
+        const QString text = CellText(lpszItem);
         if (reused || !text.isEmpty())  // a new item without text shows none
             it->setText(0, text);
         for (int c = 0; c < int(w->alignments.size()); ++c)
@@ -652,7 +676,7 @@ BOOL CListCtrl::SetItemText(int nItem, int nSubItem, LPCSTR lpszText)
     if (!it || nSubItem < 0 || nSubItem >= std::max(1, w->columnCount()))
         return FALSE;
     Quiet q(w);
-    const QString text = FromAnsi(lpszText ? lpszText : "");
+    const QString text = CellText(lpszText);
     it->setText(nSubItem, text);
     if (nSubItem < ListWidget::kTrackedColumns)
         w->shadow[size_t(nItem)].textsSet |= 1u << nSubItem;

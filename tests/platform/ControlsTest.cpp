@@ -239,6 +239,28 @@ TEST_F(ControlsTest, ListAutosizeFitsTheWidestRowWhereverItIs)
     list.Detach();
 }
 
+// A row shows no more of a text than a screen is wide, whatever the text
+// holds: a cut never splits a character.
+TEST_F(ControlsTest, ListCellsShowTheStartOfAHugeText)
+{
+    CListCtrl list;
+    AttachTimeAndMessageList(list);
+    const std::string huge(5u << 20, 'x');
+    list.InsertItem(0, huge.c_str());
+    std::string swedish;
+    for (int i = 0; i < 2000; ++i)
+        swedish += "\xC3\xA4";  // ä
+    list.SetItemText(0, 1, swedish.c_str());
+    const CString shown = list.GetItemText(0, 0);
+    EXPECT_EQ(shown.GetLength(), 1024);
+    const std::string text = list.GetItemText(0, 1).GetString();
+    EXPECT_EQ(text.size(), 2048u);
+    EXPECT_EQ(text.substr(2040), "\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4");
+    list.SetColumnWidth(1, LVSCW_AUTOSIZE);
+    EXPECT_GT(list.GetColumnWidth(1), 0);
+    list.Detach();
+}
+
 TEST_F(ControlsTest, ListRowsAddedWhileRedrawIsOffAreRowsLikeAnyOther)
 {
     CListCtrl list;
