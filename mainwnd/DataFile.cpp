@@ -2,18 +2,15 @@
 
 #include "model/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/Path.h"
+#include "platform/TimeZone.h"
 #include "support/ShellHelpers.h"
 
 #include <ctime>
 
-CString DefaultDataFolder() { return GetSpecialFolderPath(CSIDL_APPDATA) + "/Talvo"; }
+CString DefaultDataFolder() { return JoinPath(GetSpecialFolderPath(CSIDL_APPDATA), "Talvo"); }
 
-void CreateFolderPath(const CString& folder)
-{
-    for (int slash = folder.Find('/', 1); slash > 0; slash = folder.Find('/', slash + 1))
-        CreateDirectoryA(folder.Left(slash), nullptr);
-    CreateDirectoryA(folder, nullptr);
-}
+void CreateFolderPath(const CString& folder) { SHCreateDirectoryExA(nullptr, folder, nullptr); }
 
 CString ChooseDataFile(LPCSTR cmdLine, LPCSTR lastFile, bool* reportLoadError)
 {
@@ -34,14 +31,14 @@ CString ChooseDataFile(LPCSTR cmdLine, LPCSTR lastFile, bool* reportLoadError)
         return candidate;
     const CString folder = DefaultDataFolder();
     CreateFolderPath(folder);
-    return folder + "/talvo.tlv";
+    return JoinPath(folder, "talvo.tlv");
 }
 
 CString FreeFileName(const CString& prefix, const char* suffix)
 {
     const std::time_t now = ClockNow();
     std::tm tm{};
-    localtime_r(&now, &tm);
+    localtime_s(&tm, &now);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
     const CString base = prefix + stamp;

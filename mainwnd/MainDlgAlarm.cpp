@@ -4,6 +4,7 @@
 #include "mainwnd/MainDlg.h"
 
 #include "res/resource.h"
+#include "settings/SettingsStore.h"
 #include "support/ShellHelpers.h"
 
 bool CMainDlg::s_bTrayIconAdded = false;
@@ -208,9 +209,7 @@ void CMainDlg::PlayAlarmSound()
         Trace("User doesn't want any sound.\n");
         return;
     }
-    CString path = m_data.m_strSoundFileAlarm;
-    if (path.Find('/') < 0)
-        path = GetProgramPath(true) + path;
+    const CString path = SoundFilePath(m_data.m_strSoundFileAlarm);
     Trace("Start playing sound, file %s\n", path.GetString());
     const BOOL result = PlaySoundA(path, nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
     Trace("Play sound result: %d\n", result);

@@ -77,7 +77,7 @@ bool CMainDlg::SaveRecoveryFile()
     const CString folder = DefaultDataFolder();
     CreateFolderPath(folder);
     CReminderList copy = m_data.m_reminderList;
-    copy.SetFileName(FreeFileName(folder + "/talvo-recovery-", ".tlv"));
+    copy.SetFileName(FreeFileName(JoinPath(folder, "talvo-recovery-"), ".tlv"));
     const bool saved = copy.Save();
     Trace("Recovery file %s: %d\n", copy.GetFileName(), int(saved));
     return saved;

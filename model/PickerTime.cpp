@@ -1,9 +1,9 @@
 #include "model/PickerTime.h"
 
+#include "platform/TimeZone.h"
 #include "platform/Trace.h"
 
 #include <climits>
-#include <time.h>
 
 namespace {
 
@@ -25,7 +25,7 @@ long long WallSeconds(const std::tm& tm)
            tm.tm_hour * 3600LL + tm.tm_min * 60LL + tm.tm_sec;
 }
 
-bool Local(std::time_t t, std::tm& tm) { return localtime_r(&t, &tm) != nullptr; }
+bool Local(std::time_t t, std::tm& tm) { return localtime_s(&tm, &t) == 0; }
 
 // Local time minus UTC at instant t, in seconds.
 long long OffsetAt(std::time_t t)
@@ -38,14 +38,18 @@ long long OffsetAt(std::time_t t)
 
 long LocalZoneOffset()
 {
-    tzset();
-    return timezone;
+    _tzset();
+    long seconds = 0;
+    _get_timezone(&seconds);
+    return seconds;
 }
 
 int LocalDaylight()
 {
-    tzset();
-    return daylight;
+    _tzset();
+    int hours = 0;
+    _get_daylight(&hours);
+    return hours;
 }
 
 std::int32_t ClampToInt32(long long value)
@@ -60,7 +64,7 @@ std::int32_t ClampToInt32(long long value)
 std::time_t LocalTimeToInstant(int year, int month, int day, int hour, int minute, int second,
                                const std::time_t* hint)
 {
-    tzset();
+    _tzset();
     const long long wall = DaysFromCivil(year, unsigned(month), unsigned(day)) * 86400 + hour * 3600LL +
                            minute * 60LL + second;
     // Zone offsets lie within +-15 hours, so every instant that shows this

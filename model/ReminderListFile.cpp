@@ -2,15 +2,13 @@
 
 #include "platform/AtomicFile.h"
 
-#include <cerrno>
-#include <cstring>
-#include <cstdint>
 #include <algorithm>
 #include <bit>
-#include <fcntl.h>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -111,35 +109,25 @@ void AppendLine(std::string& out, const std::string& text)
     out += "\r\n";
 }
 
-// Reads a regular file whole; false for anything else (a folder, a device).
-// Opening does not wait for a FIFO's writer.
+// Reads a regular file whole, in binary; false for anything else (a folder,
+// a device), which is not even opened: opening a FIFO would wait for a writer.
 bool ReadWholeFile(const std::string& path, std::string& bytes)
 {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    std::error_code error;
+    const std::filesystem::path file(path);
+    if (!std::filesystem::is_regular_file(file, error))
         return false;
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
         return false;
-    }
+    const std::uintmax_t size = std::filesystem::file_size(file, error);
     bytes.clear();
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    if (!error && size < bytes.max_size())
+        bytes.reserve(std::size_t(size));
     char buffer[65536];
-    for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            close(fd);
-            return false;
-        }
-        if (n == 0)
-            break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    close(fd);
-    return true;
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+        bytes.append(buffer, std::size_t(in.gcount()));
+    return !in.bad();
 }
 
 } // namespace

@@ -73,20 +73,23 @@ std::string ExecutablePath()
     return buf;
 }
 
-bool MakeFolders(const std::string& folder)
+} // namespace
+
+int AfxMakeFolders(const std::string& folder)
 {
+    // Private to the user, as the XDG base folders are made.
     for (std::size_t pos = 1; pos <= folder.size(); ++pos) {
         if (pos != folder.size() && folder[pos] != '/')
             continue;
         std::string part = folder.substr(0, pos);
         if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
+            return errno;
     }
     struct stat st{};
-    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (::stat(folder.c_str(), &st) != 0)
+        return errno;
+    return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
 }
-
-} // namespace
 
 std::string XdgConfigHome() { return XdgBase("XDG_CONFIG_HOME", ".config"); }
 std::string XdgDataHome() { return XdgBase("XDG_DATA_HOME", ".local/share"); }
@@ -133,7 +136,7 @@ BOOL SHGetSpecialFolderPathA(HWND, LPSTR lpszPath, int csidl, BOOL fCreate)
     }
     if (folder.empty() || folder.size() >= MAX_PATH)
         return FALSE;
-    if (create && !MakeFolders(folder))
+    if (create && AfxMakeFolders(folder) != 0)
         return FALSE;
     std::memcpy(lpszPath, folder.c_str(), folder.size() + 1);
     return TRUE;
@@ -256,6 +259,19 @@ DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, L
     }
     SetLastError(ERROR_SUCCESS);
     return DWORD(full.size());
+}
+
+int SHCreateDirectoryExA(HWND, LPCSTR pszPath, const SECURITY_ATTRIBUTES*)
+{
+    if (!pszPath || *pszPath != '/')
+        return ERROR_BAD_PATHNAME;
+    struct stat st{};
+    if (::stat(pszPath, &st) == 0)
+        return S_ISDIR(st.st_mode) ? ERROR_ALREADY_EXISTS : ERROR_FILE_EXISTS;
+    const int error = AfxMakeFolders(pszPath);
+    if (error == 0)
+        return ERROR_SUCCESS;
+    return error == ENOENT || error == ENOTDIR ? ERROR_PATH_NOT_FOUND : int(Win32ErrorFromErrno(error));
 }
 
 namespace testhooks {

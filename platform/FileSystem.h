@@ -28,6 +28,9 @@ BOOL SHGetSpecialFolderPathA(HWND hwndOwner, LPSTR lpszPath, int csidl, BOOL fCr
 
 // mkdir of one folder; FALSE with ERROR_ALREADY_EXISTS or ERROR_PATH_NOT_FOUND as Win32.
 BOOL CreateDirectoryA(LPCSTR lpPathName, SECURITY_ATTRIBUTES* lpSecurityAttributes);
+// Creates a folder and every missing folder above it. ERROR_SUCCESS, or
+// ERROR_ALREADY_EXISTS when it was there, or the reason it cannot be made.
+int SHCreateDirectoryExA(HWND hwnd, LPCSTR pszPath, const SECURITY_ATTRIBUTES* psa);
 
 // Copies a regular file (never a FIFO or a device), synced to disk. With
 // bFailIfExists an existing lpNewFileName is an error (ERROR_FILE_EXISTS).
@@ -37,6 +40,9 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
 // folder, "." and ".." parts are resolved. Returns the length; when the
 // buffer is too small, the size it needs (with the terminator).
 DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart);
+
+// mkdir -p with folders private to the user; 0 or the errno value.
+int AfxMakeFolders(const std::string& folder);
 
 // Base folders by the XDG Base Directory rules: the variable when it holds an absolute path,
 // else the default under the home folder. Empty when there is no home.

@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/RegistryStore.h"
 #include "platform/Trace.h"
+#include "platform/WebBrowser.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -252,20 +253,6 @@ CRegistryStore ReadStore()
     return store;
 }
 
-int MakeFolders(const std::string& folder)
-{
-    for (std::size_t pos = 1; pos <= folder.size(); ++pos) {
-        if (pos != folder.size() && folder[pos] != '/')
-            continue;
-        std::string part = folder.substr(0, pos);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return errno;
-    }
-    struct stat st{};
-    if (::stat(folder.c_str(), &st) != 0)
-        return errno;
-    return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
-}
 
 // Copies a damaged store aside so that writing a fresh one loses nothing.
 LONG KeepDamagedCopy(const std::string& path, const LoadedStore& loaded)
@@ -293,7 +280,7 @@ LONG ModifyStore(const std::string& path, const std::function<bool(CRegistryStor
     const auto slash = path.rfind('/');
     if (path.empty() || slash == std::string::npos)
         return ERROR_PATH_NOT_FOUND;
-    if (int e = MakeFolders(path.substr(0, slash)))
+    if (int e = AfxMakeFolders(path.substr(0, slash)))
         return ErrorFromErrno(e);
     std::string lockPath = path + ".lock";
     int lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
@@ -329,6 +316,17 @@ LONG ModifyStore(const std::string& path, const std::function<bool(CRegistryStor
     return result;
 }
 
+// HKEY_CLASSES_ROOT comes from the desktop (its web browser); every other
+// root from the store file.
+CRegistryStore StoreFor(const std::string& fullPath)
+{
+    constexpr std::string_view kClasses = "HKEY_CLASSES_ROOT";
+    if (fullPath.compare(0, kClasses.size(), kClasses) == 0 &&
+        (fullPath.size() == kClasses.size() || fullPath[kClasses.size()] == '\\'))
+        return AfxDesktopClasses();
+    return ReadStore();
+}
+
 // What a write can know before it is made: a folder for the store, and a
 // store file that can be read and replaced.
 LONG CheckStoreWritable()
@@ -336,7 +334,7 @@ LONG CheckStoreWritable()
     const std::string folder = RegistryStoreFolder();
     if (folder.empty())
         return ERROR_PATH_NOT_FOUND;
-    if (int e = MakeFolders(folder))
+    if (int e = AfxMakeFolders(folder))
         return ErrorFromErrno(e);
     const std::string path = RegistryStorePath();
     struct stat st{};
@@ -461,7 +459,7 @@ LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM samDe
         return ERROR_INVALID_HANDLE;
     if (!JoinSubKey(fullPath, lpSubKey))
         return ERROR_FILE_NOT_FOUND;
-    if (!ReadStore().KeyExists(fullPath))
+    if (!StoreFor(fullPath).KeyExists(fullPath))
         return ERROR_FILE_NOT_FOUND;
     *phkResult = NewHandle(std::move(fullPath), samDesired);
     return ERROR_SUCCESS;
@@ -478,7 +476,7 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
         return ERROR_INVALID_PARAMETER;
     if (!(access & KEY_QUERY_VALUE))
         return ERROR_ACCESS_DENIED;
-    CRegistryStore store = ReadStore();
+    const CRegistryStore store = StoreFor(fullPath);
     const RegistryValue* value = store.FindValue(fullPath, lpValueName ? lpValueName : "");
     if (!value)
         return ERROR_FILE_NOT_FOUND;
@@ -497,6 +495,30 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
     }
     *lpcbData = size;
     return ERROR_SUCCESS;
+}
+
+LONG RegQueryValueA(HKEY hKey, LPCSTR lpSubKey, LPSTR lpData, PLONG lpcbData)
+{
+    HKEY key = nullptr;
+    LONG result = RegOpenKeyExA(hKey, lpSubKey, 0, KEY_QUERY_VALUE, &key);
+    if (result != ERROR_SUCCESS)
+        return result;
+    DWORD type = 0;
+    DWORD size = lpcbData ? DWORD(*lpcbData) : 0;
+    result = RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<LPBYTE>(lpData), lpcbData ? &size : nullptr);
+    RegCloseKey(key);
+    // A key without a default value reads as an empty text.
+    if (result == ERROR_FILE_NOT_FOUND) {
+        if (lpData && lpcbData && *lpcbData > 0)
+            lpData[0] = '\0';
+        size = 1;
+        result = ERROR_SUCCESS;
+    } else if (result == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ) {
+        result = ERROR_INVALID_DATA;
+    }
+    if (lpcbData)
+        *lpcbData = LONG(size);
+    return result;
 }
 
 LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD dwType, const BYTE* lpData,

@@ -3,6 +3,9 @@
 // $XDG_CONFIG_HOME/Talvo/registry.reg (default ~/.config/Talvo/registry.reg),
 // a REGEDIT4 text file (see platform/RegistryStore.h). Qt-free.
 //
+// HKEY_CLASSES_ROOT holds what the desktop tells of its web browser (see
+// platform/WebBrowser.h), read-only.
+//
 // Changes are written as Windows writes its registry, lazily: they are seen
 // at once by this program, and reach the file at the end of the current turn
 // of the event loop, at RegFlushKey, or when the program ends, all of them in
@@ -24,6 +27,7 @@ using REGSAM = DWORD;
 using PHKEY = HKEY*;
 using LPDWORD = DWORD*;
 using LPBYTE = BYTE*;
+using PLONG = LONG*;
 struct SECURITY_ATTRIBUTES;
 using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
@@ -70,6 +74,7 @@ constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
 // Result codes beyond those of platform/Win32.h.
 constexpr long ERROR_DISK_FULL = 112;
+constexpr long ERROR_INVALID_DATA = 13;
 constexpr long ERROR_BADKEY = 1010;
 constexpr long ERROR_REGISTRY_IO_FAILED = 1016;
 
@@ -79,6 +84,8 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, 
 LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
 LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
                       LPDWORD lpcbData);
+// The default value of a sub key, as a text (the old 16-bit form).
+LONG RegQueryValueA(HKEY hKey, LPCSTR lpSubKey, LPSTR lpData, PLONG lpcbData);
 LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
                     DWORD cbData);
 LONG RegFlushKey(HKEY hKey);

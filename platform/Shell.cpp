@@ -132,13 +132,73 @@ HINSTANCE ShellExecuteA(HWND, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR, LPCSTR 
     return Result(42);
 }
 
-BOOL CreateProcessArgv(const std::vector<std::string>& args)
+std::vector<std::string> AfxSplitCommandLine(const char* line)
 {
+    std::vector<std::string> args;
+    const std::string_view text = line ? line : "";
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (true) {
+        while (i < n && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
+        if (i >= n)
+            return args;
+        std::string arg;
+        bool quoted = false;
+        while (i < n && (quoted || (text[i] != ' ' && text[i] != '\t'))) {
+            if (text[i] == '\\') {
+                std::size_t end = i;
+                while (end < n && text[end] == '\\')
+                    ++end;
+                const std::size_t count = end - i;
+                if (end < n && text[end] == '"') {
+                    // 2n backslashes before a quote: n of them, and the quote
+                    // groups; 2n+1: n of them and a quote of the argument.
+                    arg.append(count / 2, '\\');
+                    i = count % 2 ? end + 1 : end;
+                    if (count % 2)
+                        arg += '"';
+                } else {
+                    arg.append(count, '\\');
+                    i = end;
+                }
+            } else if (text[i] == '"') {
+                if (quoted && i + 1 < n && text[i + 1] == '"') {
+                    arg += '"';  // "" inside quotes is one quote
+                    i += 2;
+                } else {
+                    quoted = !quoted;
+                    ++i;
+                }
+            } else {
+                arg += text[i++];
+            }
+        }
+        args.push_back(arg);
+    }
+}
+
+BOOL CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, SECURITY_ATTRIBUTES*, SECURITY_ATTRIBUTES*, BOOL,
+                    DWORD, LPVOID, LPCSTR, LPSTARTUPINFOA, LPPROCESS_INFORMATION lpProcessInformation)
+{
+    std::vector<std::string> args = AfxSplitCommandLine(lpCommandLine);
+    if (lpApplicationName && *lpApplicationName) {
+        if (args.empty())
+            args.emplace_back(lpApplicationName);
+        else
+            args.front() = lpApplicationName;
+    }
     if (args.empty() || args.front().empty())
         return FALSE;
     g_started.push_back(args);
-    return StartDetached(args) == 0 ? TRUE : FALSE;
+    if (StartDetached(args) != 0)
+        return FALSE;
+    if (lpProcessInformation)
+        *lpProcessInformation = PROCESS_INFORMATION{};
+    return TRUE;
 }
+
+BOOL CloseHandle(HANDLE hObject) { return hObject ? TRUE : FALSE; }
 
 namespace testhooks {
 

@@ -19,13 +19,47 @@ constexpr long SE_ERR_DDEFAIL = 29;
 HINSTANCE ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters, LPCSTR lpDirectory,
                         int nShowCmd);
 
-// Starts a program with this argument list (program first, looked up in PATH),
-// directly and without a shell, and does not wait for it. FALSE when it
-// cannot be started.
-BOOL CreateProcessArgv(const std::vector<std::string>& args);
+using HANDLE = void*;
+
+constexpr DWORD NORMAL_PRIORITY_CLASS = 0x00000020;
+constexpr DWORD STARTF_USESHOWWINDOW = 0x00000001;
+
+struct STARTUPINFOA {
+    DWORD cb = 0;
+    LPSTR lpReserved = nullptr;
+    LPSTR lpDesktop = nullptr;
+    LPSTR lpTitle = nullptr;
+    DWORD dwX = 0, dwY = 0, dwXSize = 0, dwYSize = 0, dwXCountChars = 0, dwYCountChars = 0, dwFillAttribute = 0;
+    DWORD dwFlags = 0;
+    WORD wShowWindow = 0;
+    WORD cbReserved2 = 0;
+    BYTE* lpReserved2 = nullptr;
+    HANDLE hStdInput = nullptr, hStdOutput = nullptr, hStdError = nullptr;
+};
+using LPSTARTUPINFOA = STARTUPINFOA*;
+struct PROCESS_INFORMATION {
+    HANDLE hProcess = nullptr;
+    HANDLE hThread = nullptr;
+    DWORD dwProcessId = 0;
+    DWORD dwThreadId = 0;
+};
+using LPPROCESS_INFORMATION = PROCESS_INFORMATION*;
+struct SECURITY_ATTRIBUTES;
+
+// Starts the program a Windows command line names, its arguments split by
+// Windows' rules (blanks separate, double quotes group, backslashes escape a
+// quote), directly and without a shell, and does not wait for it. FALSE when
+// it cannot be started. The handles it gives are closed with CloseHandle.
+BOOL CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, SECURITY_ATTRIBUTES* lpProcessAttributes,
+                    SECURITY_ATTRIBUTES* lpThreadAttributes, BOOL bInheritHandles, DWORD dwCreationFlags,
+                    LPVOID lpEnvironment, LPCSTR lpCurrentDirectory, LPSTARTUPINFOA lpStartupInfo,
+                    LPPROCESS_INFORMATION lpProcessInformation);
+BOOL CloseHandle(HANDLE hObject);
+// The arguments of a Windows command line, as CreateProcessA splits it.
+std::vector<std::string> AfxSplitCommandLine(const char* line);
 
 namespace testhooks {
-// The argument lists CreateProcessArgv was given.
+// The argument lists of the programs CreateProcessA started.
 const std::vector<std::vector<std::string>>& ProgramsStarted();
 void ClearProgramsStarted();
 // Runs this program instead of xdg-open (empty restores xdg-open).

@@ -515,6 +515,7 @@ constexpr long ERROR_NOT_ENOUGH_MEMORY = 8;
 constexpr long ERROR_BAD_FORMAT = 11;
 constexpr long ERROR_WRITE_FAULT = 29;
 constexpr long ERROR_FILE_EXISTS = 80;
+constexpr long ERROR_BAD_PATHNAME = 161;
 constexpr long ERROR_INVALID_PARAMETER = 87;
 constexpr long ERROR_MORE_DATA = 234;
 constexpr long ERROR_ALREADY_EXISTS = 183;

@@ -183,8 +183,7 @@ const StringTemplate kStrings[] = {
     {IDS_TIP_OFF, "Programmet kommer inte att p\xC3\xA5minna om meddelanden."},
     {IDS_TIP_DUE, "Det finns %d meddelanden att l\xC3\xA4sa."},
     {IDS_DEFAULT_EXT, "tlv"},
-    // An XDG autostart entry stands in for the Start menu shortcut.
-    {IDS_SHORTCUT_NAME, "Talvo.desktop"},
+    {IDS_SHORTCUT_NAME, "Talvo.lnk"},
     {IDS_FILE_FILTER, "Talvofil|*.tlv|Alla filer (*.*)|*.*||\n "},
     {IDS_NOT_FOUND, "Det g\xC3\xA5r inte att hitta \"%s\"."},
     {IDS_HOTKEY_FAILED, "Det snabbkommando som du angav i inst\xC3\xA4llningarna kunde inte anv\xC3\xA4ndas (det \xC3\xA4r "

@@ -3,6 +3,7 @@
 #include "platform/CommonDialogs.h"
 #include "platform/FileSystem.h"
 #include "res/resource.h"
+#include "settings/SettingsStore.h"
 #include "support/ShellHelpers.h"
 
 namespace {
@@ -157,9 +158,7 @@ void CSettingsDlg::OnBrowseSound()
 void CSettingsDlg::OnTestSound()
 {
     UpdateData(TRUE);
-    CString path = m_strSoundFileAlarm;
-    if (path.Find('/') < 0)
-        path = GetProgramPath(true) + path;
+    const CString path = SoundFilePath(m_strSoundFileAlarm);
     Trace("Start playing sound, file: %s\n", path.GetString());
     if (!PlaySoundA(path, nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT)) {
         Trace("Couldn't play sound\n");
@@ -171,11 +170,11 @@ void CSettingsDlg::OnTestSound()
 
 void CSettingsDlg::OnAutoStart()
 {
-    // The program file itself: Linux executables carry no ".exe".
-    const CString target = GetProgramPath(true) + AfxGetApp()->m_pszExeName;
+    // The running program file itself, named as its system names programs.
+    const CString target = GetProgramPath(false);
     CString name;
     name.LoadString(IDS_SHORTCUT_NAME);
-    const CString link = GetSpecialFolderPath(CSIDL_STARTUP) + "/" + name;
+    const CString link = JoinPath(GetSpecialFolderPath(CSIDL_STARTUP), name);
     CString format, text;
     format.LoadString(IDS_ASK_SHORTCUT);
     text.Format(format, link.GetString(), target.GetString());

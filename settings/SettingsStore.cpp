@@ -1,25 +1,20 @@
 #include "settings/SettingsStore.h"
 
 #include "model/ReminderData.h"
-#include "platform/Resource.h"
+#include "platform/Path.h"
 #include "platform/Trace.h"
+#include "res/resource.h"
 #include "support/Registry.h"
+#include "support/ShellHelpers.h"
 
 namespace {
 
 constexpr const char* kSettingsKey = "Software\\Lindqvarn\\Talvo\\Settings";
-constexpr UINT IDS_DEFAULT_SOUND_FILE = 60500;
 constexpr int kDefaultRemindTime = 120;
 
 bool ReadBool(CRegistry& reg, const char* name, bool defaultValue)
 {
     return reg.ReadDword(name, defaultValue ? 1 : 0) != 0;
-}
-
-CString DefaultSoundFile()
-{
-    const char* text = AfxFindString(IDS_DEFAULT_SOUND_FILE);
-    return CString(text ? text : "talvo.wav");
 }
 
 } // namespace
@@ -45,7 +40,9 @@ void LoadSettings(CReminderData& data)
     if (data.m_nRemindTime < 1)
         data.m_nRemindTime = kDefaultRemindTime;
 
-    data.m_strSoundFileAlarm = reg.ReadString("SoundFileAlarm", DefaultSoundFile());
+    CString defaultSound;
+    defaultSound.LoadString(IDS_DEFAULT_SOUND);
+    data.m_strSoundFileAlarm = reg.ReadString("SoundFileAlarm", defaultSound);
     data.m_reminderList.SetFileName(reg.ReadString("LastFile", ""));
 }
 
@@ -70,4 +67,9 @@ void SaveSettings(const CReminderData& data)
 
     reg.WriteString("LastFile", data.m_reminderList.GetFileName());
     reg.WriteString("SoundFileAlarm", data.m_strSoundFileAlarm);
+}
+
+CString SoundFilePath(const CString& soundFile)
+{
+    return PathIsFileSpecA(soundFile) ? GetProgramPath(true) + soundFile : soundFile;
 }

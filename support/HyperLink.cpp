@@ -2,10 +2,6 @@
 
 #include "platform/Shell.h"
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
 const COLORREF CHyperLink::s_crLink = RGB(0, 0, 255);
 const COLORREF CHyperLink::s_crActive = RGB(0, 128, 128);
 const COLORREF CHyperLink::s_crFollowed = RGB(128, 0, 128);
@@ -21,72 +17,6 @@ constexpr DWORD kFollowOnPress = 0x08;
 constexpr DWORD kFocusOnClick = 0x10;
 constexpr DWORD kNoHandCursor = 0x20;
 constexpr DWORD kNoActiveColour = 0x40;
-
-std::string Env(const char* name, const std::string& fallback)
-{
-    const char* v = std::getenv(name);
-    return v && *v ? std::string(v) : fallback;
-}
-
-std::vector<std::string> Split(const std::string& list, char sep)
-{
-    std::vector<std::string> parts;
-    std::stringstream in(list);
-    std::string part;
-    while (std::getline(in, part, sep))
-        if (!part.empty())
-            parts.push_back(part);
-    return parts;
-}
-
-// The value of key in the [group] of an ini-style file, or empty.
-std::string IniValue(const std::string& path, const std::string& group, const std::string& key)
-{
-    std::ifstream in(path);
-    std::string line;
-    bool inGroup = false;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!line.empty() && line.front() == '[') {
-            inGroup = line == "[" + group + "]";
-            continue;
-        }
-        if (inGroup && line.compare(0, key.size() + 1, key + "=") == 0)
-            return line.substr(key.size() + 1);
-    }
-    return std::string();
-}
-
-// The command line of the desktop's default web browser, from $BROWSER or
-// the desktop entry that mimeapps.list names for http.
-std::string BrowserCommandLine()
-{
-    const std::vector<std::string> fromEnv = Split(Env("BROWSER", ""), ':');
-    if (!fromEnv.empty())
-        return fromEnv.front();
-    const std::string home = Env("HOME", "");
-    const std::string configHome = Env("XDG_CONFIG_HOME", home + "/.config");
-    const std::string dataHome = Env("XDG_DATA_HOME", home + "/.local/share");
-    std::vector<std::string> lists{configHome + "/mimeapps.list"};
-    for (const std::string& d : Split(Env("XDG_CONFIG_DIRS", "/etc/xdg"), ':'))
-        lists.push_back(d + "/mimeapps.list");
-    lists.push_back(dataHome + "/applications/mimeapps.list");
-    std::vector<std::string> dataDirs{dataHome};
-    for (const std::string& d : Split(Env("XDG_DATA_DIRS", "/usr/local/share:/usr/share"), ':'))
-        dataDirs.push_back(d);
-    for (const std::string& list : lists) {
-        const std::vector<std::string> entries =
-            Split(IniValue(list, "Default Applications", "x-scheme-handler/http"), ';');
-        for (const std::string& entry : entries)
-            for (const std::string& dir : dataDirs) {
-                const std::string exec = IniValue(dir + "/applications/" + entry, "Desktop Entry", "Exec");
-                if (!exec.empty())
-                    return exec;
-            }
-    }
-    return std::string();
-}
 
 } // namespace
 
@@ -289,55 +219,17 @@ void CHyperLink::FollowLink()
     ShowOpenError(result);
 }
 
-std::vector<std::string> CHyperLink::BrowserArguments(const std::string& commandLine, const std::string& target)
+LONG CHyperLink::ReadClassKeyDefault(HKEY root, LPCSTR subKey, CString& out)
 {
-    // Desktop Entry quoting: blanks separate, double quotes group, a
-    // backslash in quotes escapes the next character.
-    std::vector<std::string> args;
-    std::string current;
-    bool quoted = false, any = false;
-    for (std::size_t i = 0; i < commandLine.size(); ++i) {
-        const char c = commandLine[i];
-        if (quoted) {
-            if (c == '\\' && i + 1 < commandLine.size())
-                current += commandLine[++i];
-            else if (c == '"')
-                quoted = false;
-            else
-                current += c;
-        } else if (c == '"') {
-            quoted = any = true;
-        } else if (c == ' ' || c == '\t') {
-            if (any || !current.empty())
-                args.push_back(current);
-            current.clear();
-            any = false;
-        } else {
-            current += c;
-        }
-    }
-    if (any || !current.empty())
-        args.push_back(current);
-
-    // Cut at the document placeholder ("%1", the desktop entry's %u %U %f %F,
-    // $BROWSER's %s); other field codes mean nothing here.
-    std::vector<std::string> kept;
-    for (const std::string& a : args) {
-        if (a.find("%1") != std::string::npos || a.find("%u") != std::string::npos ||
-            a.find("%U") != std::string::npos || a.find("%f") != std::string::npos ||
-            a.find("%F") != std::string::npos || a.find("%s") != std::string::npos)
-            break;
-        if (a.size() == 2 && a[0] == '%')
-            continue;
-        std::string unescaped;
-        for (std::size_t i = 0; i < a.size(); ++i)
-            unescaped += (a[i] == '%' && i + 1 < a.size() && a[i + 1] == '%') ? a[i++] : a[i];
-        kept.push_back(unescaped);
-    }
-    if (kept.empty())
-        return kept;
-    kept.push_back(target);
-    return kept;
+    HKEY key = nullptr;
+    const LONG result = RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE, &key);
+    if (result != ERROR_SUCCESS)
+        return result;
+    char buffer[MAX_PATH] = {};
+    LONG size = sizeof buffer;
+    out = RegQueryValueA(key, nullptr, buffer, &size) == ERROR_SUCCESS ? buffer : "";
+    RegCloseKey(key);
+    return 0;
 }
 
 int CHyperLink::OpenTarget(LPCSTR target, int showCommand)
@@ -346,17 +238,34 @@ int CHyperLink::OpenTarget(LPCSTR target, int showCommand)
         ShellExecuteA(nullptr, "open", target, nullptr, nullptr, showCommand)));
     if (shell > 32)
         return shell;
-    const std::string commandLine = BrowserCommandLine();
-    if (commandLine.empty())
+    CString type, command;
+    if (ReadClassKeyDefault(HKEY_CLASSES_ROOT, ".htm", type) != 0)
         return shell;
+    if (ReadClassKeyDefault(HKEY_CLASSES_ROOT, type + "\\shell\\open\\command", command) != 0)
+        return shell;
+    int at = command.Find("\"%1\"");
+    if (at < 0)
+        at = command.Find("%1");
+    if (at >= 0)
+        command = command.Left(at);
     // A browser wants the address without the shell's "URL:" moniker.
-    std::string address = target ? target : "";
-    if (address.compare(0, 4, "URL:") == 0)
-        address.erase(0, 4);
-    const std::vector<std::string> args = BrowserArguments(commandLine, address);
-    if (args.empty())
-        return shell;
-    return CreateProcessArgv(args) ? 33 : 0;
+    CString address = target ? target : "";
+    if (address.Left(4) == "URL:")
+        address = address.Mid(4);
+    command += " ";
+    command += address;
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = WORD(showCommand);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, const_cast<LPSTR>(command.GetString()), nullptr, nullptr, FALSE,
+                        NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process))
+        return 0;
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return 33;
 }
 
 CString CHyperLink::OpenErrorText(int code)

@@ -1,13 +1,11 @@
 #pragma once
 // A static text control made into a link: link colours, underlined, fitted
 // to its text, hand cursor, the target as tooltip; a click or the space bar
-// opens the target through the shell, with the desktop's web browser as the
-// fallback.
+// opens the target through the shell, with the program registered for web
+// pages as the fallback.
 
 #include "platform/Afx.h"
-
-#include <string>
-#include <vector>
+#include "platform/Registry.h"
 
 class CHyperLink : public CStatic {
 public:
@@ -16,9 +14,13 @@ public:
 
     void SetTarget(LPCSTR target);
     void FollowLink();
-    // Opens a target through the shell, else with the web browser; a result
-    // above 32 means success, otherwise it is the shell's error code.
+    // Opens a target through the shell, else with the program registered for
+    // web pages; a result above 32 means success, otherwise it is the shell's
+    // error code (or 0 when the fallback's program cannot be started).
     static int OpenTarget(LPCSTR target, int showCommand);
+    // The default value of a key of root, into out; 0, or the error of
+    // opening the key (out is then left alone).
+    static LONG ReadClassKeyDefault(HKEY root, LPCSTR subKey, CString& out);
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
@@ -46,9 +48,6 @@ public:
     static const COLORREF s_crHot;
     static HCURSOR s_hLinkCursor;
 
-    // The fallback's argument list for a browser command line (Desktop
-    // Entry quoting) and a target.
-    static std::vector<std::string> BrowserArguments(const std::string& commandLine, const std::string& target);
     // The box text of ShowOpenError.
     static CString OpenErrorText(int code);
 

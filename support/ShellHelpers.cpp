@@ -3,6 +3,7 @@
 #include "platform/CommonDialogs.h"
 #include "platform/FileFind.h"
 #include "platform/FileSystem.h"
+#include "platform/Path.h"
 #include "platform/Shell.h"
 #include "platform/ShellLink.h"
 #include "platform/Trace.h"
@@ -28,10 +29,23 @@ CString GetProgramPath(bool folderOnly)
     if (length == 0 || length >= buffer.size() - 1)
         return CString();
     CString path(buffer.data());
-    // The file system tells case apart: the path is kept as it is.
     if (folderOnly)
-        path = path.Left(path.ReverseFind('/') + 1);
+        path = path.Left(int(PathFindFileNameA(path) - path.GetString()));
+    // Where the file system tells case apart, a path folded to lower case
+    // would name another file.
+    if (!AfxFileNamesAreCaseSensitive())
+        path.MakeLower();
     return path;
+}
+
+CString JoinPath(const CString& folder, LPCSTR name)
+{
+    if (folder.IsEmpty())
+        return name ? name : "";
+    std::vector<char> path(std::size_t(folder.GetLength()) + 2, '\0');
+    std::copy_n(folder.GetString(), folder.GetLength(), path.begin());
+    PathAddBackslashA(path.data());
+    return CString(path.data()) + (name ? name : "");
 }
 
 CString GetSpecialFolderPath(int csidl)
@@ -143,10 +157,7 @@ bool ShowFileDialog(CString& result, bool open, HWND owner, LPCSTR initialPath, 
         CString name(&buffer[pos]);
         if (!list.IsEmpty())
             list += '\n';
-        list += folder;
-        if (folder.IsEmpty() || folder.GetAt(folder.GetLength() - 1) != '/')
-            list += '/';
-        list += name;
+        list += JoinPath(folder, name);
         pos += std::size_t(name.GetLength()) + 1;
     }
     result = list;

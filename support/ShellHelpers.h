@@ -8,8 +8,11 @@
 #include "platform/DateFormat.h"
 #include "platform/Win32.h"
 
-// The running program's full path, or with folderOnly its folder ending in '/'.
+// The running program's full path, or with folderOnly its folder ending in
+// the separator; in lower case where file names ignore case.
 CString GetProgramPath(bool folderOnly);
+// folder, the separator unless folder ends in one, and name.
+CString JoinPath(const CString& folder, LPCSTR name);
 // A shell special folder (CSIDL_APPDATA 26, CSIDL_STARTUP 7) without trailing
 // slash; empty for an unknown number.
 CString GetSpecialFolderPath(int csidl);

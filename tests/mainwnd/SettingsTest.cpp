@@ -215,15 +215,18 @@ TEST_F(MainWndTest, SettingsSoundTestBrowseAndAutostart)
     EXPECT_EQ(testhooks::SoundsPlayed()[0], ProgramFolder() + "talvo.wav");
     const bool haveSound = std::filesystem::exists(ProgramFolder() + "talvo.wav");
     ASSERT_EQ(Boxes().size(), haveSound ? 1u : 2u);
-    if (!haveSound)
+    if (!haveSound) {
         EXPECT_EQ(Boxes()[0].text, AfxFindString(60502));
+    }
     const auto& ask = Boxes().back();
-    const std::string link = GetSpecialFolderPath(CSIDL_STARTUP).str() + "/Talvo.desktop";
+    // The shortcut is named as Windows names it; the shell saves it as a
+    // desktop entry (Talvo.desktop) beside that name.
+    const std::string link = GetSpecialFolderPath(CSIDL_STARTUP).str() + "/Talvo.lnk";
     char expected[2048];
     std::snprintf(expected, sizeof expected, AfxFindString(60400), link.c_str(),
                   (ProgramFolder() + "test_mainwnd").c_str());
     EXPECT_EQ(ask.text, expected);
     EXPECT_EQ(ask.type, UINT(MB_YESNO | MB_ICONINFORMATION));
-    EXPECT_FALSE(std::filesystem::exists(link));
+    EXPECT_FALSE(std::filesystem::exists(GetSpecialFolderPath(CSIDL_STARTUP).str() + "/Talvo.desktop"));
     EXPECT_EQ(m_pDlg->m_data.m_strSoundFileAlarm, CString((m_root + "/lagrad.wav").c_str()));
 }

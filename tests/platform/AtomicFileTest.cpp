@@ -67,8 +67,9 @@ protected:
     }
     void GiveToUser(const fs::path& p)
     {
-        if (getuid() == 0)
+        if (getuid() == 0) {
             ASSERT_EQ(chown(p.c_str(), kNobody, kNobody), 0);
+        }
     }
     fs::path dir;
 };

@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 #include "platform/LastError.h"
 #include "platform/Shell.h"
+#include "platform/WebBrowser.h"
 
 #include <gtest/gtest.h>
 
@@ -197,6 +198,28 @@ TEST_F(TempFolder, ShellExecutePassesTheNameAsOneArgumentWithoutAShell)
     EXPECT_EQ(reinterpret_cast<std::intptr_t>(
                   ShellExecuteA(nullptr, "open", (m_dir + "/" + name).c_str(), nullptr, nullptr, SW_SHOWNORMAL)),
               SE_ERR_NOASSOC);
+}
+
+// Windows' command-line rules, both ways: a desktop entry's Exec line as a
+// command line with its document placeholder, and a command line as the
+// arguments a program gets.
+TEST(CommandLine, DesktopExecLinesBecomeWindowsCommandLinesAndSplitBack)
+{
+    EXPECT_EQ(AfxWindowsCommandLine("firefox %u"), "firefox \"%1\"");
+    EXPECT_EQ(AfxWindowsCommandLine("\"/opt/My Browser/b\" -nohome %U"), "\"/opt/My Browser/b\" -nohome \"%1\"");
+    EXPECT_EQ(AfxWindowsCommandLine("b --new-window"), "b --new-window");
+    EXPECT_EQ(AfxWindowsCommandLine("b %i 100%% %f"), "b 100% \"%1\"");
+    EXPECT_EQ(AfxWindowsCommandLine(""), "");
+
+    using Args = std::vector<std::string>;
+    EXPECT_EQ(AfxSplitCommandLine("a  b\tc"), (Args{"a", "b", "c"}));
+    EXPECT_EQ(AfxSplitCommandLine("\"/a b/c\" -x \"\""), (Args{"/a b/c", "-x", ""}));
+    EXPECT_EQ(AfxSplitCommandLine("a\\\\b \"c\\\"d\" e\\\\\\\"f"), (Args{"a\\\\b", "c\"d", "e\\\"f"}));
+    EXPECT_EQ(AfxSplitCommandLine("\"x\\\\\" y"), (Args{"x\\", "y"}));
+    EXPECT_TRUE(AfxSplitCommandLine("   ").empty());
+    // What one produces, the other reads back.
+    const std::string line = AfxWindowsCommandLine("\"/p q/b\" \"a\\\"b\" %u");
+    EXPECT_EQ(AfxSplitCommandLine(line.c_str()), (Args{"/p q/b", "a\"b", "%1"}));
 }
 
 } // namespace

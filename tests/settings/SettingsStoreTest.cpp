@@ -361,12 +361,4 @@ TEST_F(SettingsStore, UnwritableConfigFolderStillLoadsDefaults)
     EXPECT_EQ(ReadFile(m_root + "/Talvo"), "not a folder");
 }
 
-TEST_F(SettingsStore, MissingStringTableFallsBackToTheKnownName)
-{
-    AfxSetResourceTables(nullptr);
-    CReminderData d = Scrambled();
-    LoadSettings(d);
-    EXPECT_EQ(std::string(d.m_strSoundFileAlarm), "talvo.wav");
-}
-
 } // namespace

@@ -109,21 +109,19 @@ TEST_F(HyperLinkTest, FailureBeepsOnceAndSaysWhyInEnglish)
     EXPECT_EQ(CHyperLink::OpenErrorText(-1), CString("Can't open link:\n\nUnknown Error (-1) occurred."));
 }
 
-TEST_F(HyperLinkTest, BrowserFallbackGetsAnArgumentListWithoutAShell)
+// The shell fails; the program registered for web pages (here the desktop's
+// browser, $BROWSER) gets the address, cut into arguments as Windows cuts a
+// command line and never through a shell.
+TEST_F(HyperLinkTest, FallbackStartsTheRegisteredBrowserWithoutAShell)
 {
     using Args = std::vector<std::string>;
-    EXPECT_EQ(CHyperLink::BrowserArguments("\"/opt/Browser/b\" -nohome \"%1\"", "x"),
-              (Args{"/opt/Browser/b", "-nohome", "x"}));
-    EXPECT_EQ(CHyperLink::BrowserArguments("firefox %u", "x"), (Args{"firefox", "x"}));
-    EXPECT_EQ(CHyperLink::BrowserArguments("b --new-window", "x"), (Args{"b", "--new-window", "x"}));
-    EXPECT_EQ(CHyperLink::BrowserArguments("\"/a b/c\\\"d\" %i 100%% %U", "x"), (Args{"/a b/c\"d", "100%", "x"}));
-    // A target is one argument, whatever it holds.
-    EXPECT_EQ(CHyperLink::BrowserArguments("b %u", "x; rm -rf ~ \"$(id)\""), (Args{"b", "x; rm -rf ~ \"$(id)\""}));
-    EXPECT_TRUE(CHyperLink::BrowserArguments("", "x").empty());
-
-    // The shell fails, the browser starts: the link counts as opened.
     testhooks::SetShellOpener("/nonexistent/opener");
     setenv("BROWSER", "true --flag %s", 1);
+    CString type, command;
+    ASSERT_EQ(CHyperLink::ReadClassKeyDefault(HKEY_CLASSES_ROOT, ".htm", type), 0);
+    ASSERT_EQ(CHyperLink::ReadClassKeyDefault(HKEY_CLASSES_ROOT, type + "\\shell\\open\\command", command), 0);
+    EXPECT_EQ(command, CString("true --flag \"%1\""));
+
     CShownAboutDlg dlg;
     const int beeps = testhooks::Beeps();
     dlg.m_linkWeb.FollowLink();
@@ -132,6 +130,21 @@ TEST_F(HyperLinkTest, BrowserFallbackGetsAnArgumentListWithoutAShell)
     EXPECT_TRUE(testhooks::MessageBoxes().empty());
     ASSERT_EQ(testhooks::ProgramsStarted().size(), 1u);
     EXPECT_EQ(testhooks::ProgramsStarted()[0], (Args{"true", "--flag", std::string(AfxFindString(IDS_URL)).substr(4)}));
+
+    // A target is text, never commands: its blanks part arguments, as on Windows.
+    testhooks::ClearProgramsStarted();
+    EXPECT_GT(CHyperLink::OpenTarget("x; rm -rf ~ \"$(id)\"", SW_SHOW), 32);
+    ASSERT_EQ(testhooks::ProgramsStarted().size(), 1u);
+    EXPECT_EQ(testhooks::ProgramsStarted()[0], (Args{"true", "--flag", "x;", "rm", "-rf", "~", "$(id)"}));
+
+    // No browser known: the key is missing and the shell's error stands.
+    unsetenv("BROWSER");
+    setenv("XDG_CONFIG_HOME", "/nonexistent", 1);
+    setenv("XDG_CONFIG_DIRS", "/nonexistent", 1);
+    setenv("XDG_DATA_HOME", "/nonexistent", 1);
+    setenv("XDG_DATA_DIRS", "/nonexistent", 1);
+    EXPECT_NE(CHyperLink::ReadClassKeyDefault(HKEY_CLASSES_ROOT, ".htm", type), 0);
+    EXPECT_EQ(CHyperLink::OpenTarget("http://example.org/", SW_SHOW), int(SE_ERR_NOASSOC));
 }
 
 TEST_F(HyperLinkTest, HoverTakesTheCaptureAndLeavingGivesItBack)
