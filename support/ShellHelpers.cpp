@@ -17,7 +17,7 @@ constexpr DWORD kModuleBufferSize = 259;
 
 CString GetProgramPath(bool folderOnly)
 {
-    // Linux paths may be far longer than the Win32 buffer: grow until the name fits.
+    // A path may be far longer than the Win32 buffer: grow until the name fits.
     std::vector<char> buffer(kModuleBufferSize + 1);
     DWORD length = 0;
     while (true) {
