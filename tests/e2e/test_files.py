@@ -1,0 +1,248 @@
+"""The list and the settings on disk when things go wrong: unreadable and
+damaged files, permissions, leftovers of interrupted saves, a FIFO, and
+SIGTERM at awkward moments."""
+
+import os
+import re
+import time
+import unittest
+
+import harness as h
+
+GARBAGE = b"\x00\x01inte en lista\xff\xfe\r\n42\r\n"
+BOM_LIST = ("Med BOM", 1893456000, 1, 600, 1)
+
+
+def aside_copies(folder, name, kind):
+    pat = re.compile(re.escape(name) + r"\." + kind + r"-\d{8}-\d{6}$")
+    return [p for p in folder.iterdir() if pat.match(p.name)]
+
+
+class SigTerm(h.E2ETest):
+
+    def ended_by_sigterm(self, app, signals=1):
+        for _ in range(signals):
+            app.terminate()
+            time.sleep(0.05)
+        app.wait_exit(8)
+
+    def test_sigterm_saves_list_and_settings_and_ends(self):
+        s = self.session()
+        s.settings(RemindTime=300)
+        h.write_tlv(s.data_file, [("Fanns", self.now_stored(86400), 1, 600, 1)])
+        app = self.start()
+        app.add_reminder("Osparad vid SIGTERM")
+        os.remove(s.registry)
+        self.ended_by_sigterm(app)
+        self.assertEqual(h.texts_in(s.data_file), ["Fanns", "Osparad vid SIGTERM"])
+        reg = h.read_registry(s.registry)
+        self.assertEqual(reg.get("RemindTime"), 300, "the settings were saved as well")
+        self.assertEqual(reg.get("LastFile"), str(s.data_file))
+
+    def test_repeated_sigterm_still_saves_once_and_ends(self):
+        # needs: robust SIGTERM
+        s = self.session()
+        s.settings()
+        app = self.start()
+        app.add_reminder("Flera signaler")
+        self.ended_by_sigterm(app, signals=4)
+        self.assertEqual(h.texts_in(s.data_file), ["Flera signaler"])
+        left = [p.name for p in s.data_file.parent.iterdir() if ".tmp" in p.name]
+        self.assertEqual(left, [], "no temporary files left behind")
+
+    def test_sigterm_while_quit_box_is_open(self):
+        # needs: robust SIGTERM
+        s = self.session()
+        s.settings()
+        app = self.start()
+        app.add_reminder("Fragan oppen")
+        app.open_quit_box()
+        self.ended_by_sigterm(app)
+        self.assertEqual(h.texts_in(s.data_file), ["Fragan oppen"])
+
+    def test_sigterm_while_settings_dialog_is_open(self):
+        # needs: robust SIGTERM
+        s = self.session()
+        s.settings()
+        app = self.start()
+        app.add_reminder("Installningar oppna")
+        app.focus_main()
+        s.x.key("ctrl+i")
+        app.wait_other_window()
+        self.ended_by_sigterm(app)
+        self.assertEqual(h.texts_in(s.data_file), ["Installningar oppna"])
+        self.assertIn("LastFile", h.read_registry(s.registry))
+
+    def test_sigterm_while_load_error_box_is_open(self):
+        # needs: robust SIGTERM
+        s = self.session()
+        s.settings()
+        bad = s.home / "trasig.tlv"
+        bad.write_bytes(GARBAGE)
+        app = s.start_talvo([str(bad)])
+        app.wait_box(20)
+        self.ended_by_sigterm(app)
+        # What was in the unreadable file must still exist somewhere.
+        kept = [p for p in bad.parent.iterdir() if p.is_file() and p.read_bytes() == GARBAGE]
+        self.assertTrue(kept, "the unreadable file's content was lost")
+
+    def test_sigterm_when_save_fails_writes_a_recovery_file(self):
+        # needs: recovery file
+        s = self.user_session()
+        s.settings()
+        folder = s.home / "skyddad"
+        listfile = folder / "lista.tlv"
+        h.write_tlv(listfile, [("Fanns", self.now_stored(86400), 1, 600, 1)])
+        app = s.start_talvo([str(listfile)])
+        app.wait_ready()
+        app.add_reminder("Raddas")
+        os.chmod(listfile, 0o444)
+        os.chmod(folder, 0o555)
+        self.ended_by_sigterm(app)
+        rec = [p for p in (s.data / "Talvo").iterdir()
+               if re.match(r"talvo-recovery-\d{8}-\d{6}\.tlv$", p.name)] if (s.data / "Talvo").exists() else []
+        self.assertEqual(len(rec), 1, "one recovery file in %s" % (s.data / "Talvo"))
+        self.assertEqual(h.texts_in(rec[0]), ["Fanns", "Raddas"])
+        self.assertEqual(h.texts_in(listfile), ["Fanns"], "the protected file is untouched")
+
+
+class UnreadableFiles(h.E2ETest):
+
+    def test_default_file_with_bom_is_copied_aside_silently(self):
+        # needs: unreadable copy
+        s = self.session()
+        s.settings()
+        original = h.write_tlv(s.data_file, [BOM_LIST], raw_prefix=b"\xef\xbb\xbf")
+        app = self.start()
+        self.assertTrue(h.holds_for(lambda: not app.boxes(), 1.5), "no box at the default path")
+        app.add_reminder("Ny lista")
+        app.save()
+        copies = aside_copies(s.data_file.parent, "talvo.tlv", "unreadable")
+        self.assertEqual(len(copies), 1, os.listdir(s.data_file.parent))
+        self.assertEqual(copies[0].read_bytes(), original)
+        self.assertIn("Ny lista", h.texts_in(s.data_file))
+
+    def test_named_unreadable_file_shows_box_then_is_copied_aside(self):
+        # needs: unreadable copy
+        s = self.session()
+        s.settings()
+        bad = s.home / "trasig.tlv"
+        bad.write_bytes(GARBAGE)
+        app = s.start_talvo([str(bad)])
+        box = app.wait_box(20)
+        s.shot("load-error-box")
+        s.x.activate(box)
+        s.x.key("Return")  # OK
+        app.wait_no_box()
+        app.wait_main_window()
+        self.assertEqual(app.title(), "Talvo - trasig.tlv")
+        app.add_reminder("Efter felet")
+        app.save(bad)
+        copies = aside_copies(bad.parent, "trasig.tlv", "unreadable")
+        self.assertEqual(len(copies), 1, os.listdir(bad.parent))
+        self.assertEqual(copies[0].read_bytes(), GARBAGE)
+        self.assertEqual(h.texts_in(bad), ["Efter felet"])
+
+    def test_damaged_settings_store_keeps_the_other_values(self):
+        # needs: damaged store
+        s = self.session()
+        other = s.home / "annan.tlv"
+        h.write_tlv(other, [("Fran LastFile", self.now_stored(86400), 1, 600, 1)])
+        s.settings(RemindTime=300, LastFile=str(other))
+        text = s.registry.read_text()
+        damaged = text.replace('"RemindTime"', '"BlinkOnAlarm"=hex:123,00\n"RemindTime"')
+        s.registry.write_text(damaged)
+        app = self.start()
+        self.assertEqual(app.title(), "Talvo - annan.tlv", "LastFile still applies")
+        app.open_quit_box()
+        app.answer_quit("Ja")
+        app.wait_exit()
+        # The store is written anew at quit; the damaged one was kept aside.
+        self.assertEqual(h.read_registry(s.registry).get("RemindTime"), 300)
+        copies = aside_copies(s.registry.parent, "registry.reg", "damaged")
+        self.assertEqual(len(copies), 1, os.listdir(s.registry.parent))
+        self.assertEqual(copies[0].read_text(), damaged)
+
+    def test_fifo_as_data_file_does_not_block_start(self):
+        # A FIFO cannot be read as a list: start-up says so at once (the load
+        # error comes before the window shows), instead of waiting for a writer.
+        s = self.session()
+        s.settings()
+        fifo = s.home / "ror.tlv"
+        os.mkfifo(fifo)
+        app = s.start_talvo([str(fifo)])
+        app.wait_box(15)
+        s.x.key("Return")
+        app.wait_no_box()
+        app.wait_main_window(15)
+
+
+class Saving(h.E2ETest):
+
+    def test_stray_temporary_files_are_cleaned_at_save(self):
+        # needs: temp cleanup
+        s = self.session()
+        s.settings()
+        h.write_tlv(s.data_file, [("Lista", self.now_stored(86400), 1, 600, 1)])
+        d = s.data_file.parent
+        dead = d / ("talvo.tlv.tmp-%d-1" % h.dead_pid())
+        live = d / ("talvo.tlv.tmp-%d-1" % os.getpid())
+        old_style = d / "talvo.tlv.tmp12345"
+        fresh_old_style = d / "talvo.tlv.tmp67890"
+        others = [d / "annat.txt", d / "talvo.tlv.bak", d / "annan.tlv.tmp-1-1"]
+        for p in [dead, live, old_style, fresh_old_style] + others:
+            p.write_text("x")
+        two_hours_ago = time.time() - 7200
+        os.utime(old_style, (two_hours_ago, two_hours_ago))
+        app = self.start()
+        app.add_reminder("Spara")
+        app.save()
+        self.assertFalse(dead.exists(), "a dead process's temporary file goes")
+        self.assertFalse(old_style.exists(), "an old-style temporary file over an hour old goes")
+        self.assertTrue(live.exists(), "a running process's temporary file stays")
+        self.assertTrue(fresh_old_style.exists(), "a recent old-style temporary file stays")
+        for p in others:
+            self.assertTrue(p.exists(), "%s is not ours to remove" % p.name)
+
+    def test_save_in_place_when_folder_is_not_writable(self):
+        # needs: save in place
+        s = self.user_session()
+        s.settings()
+        folder = s.home / "las"
+        listfile = folder / "lista.tlv"
+        h.write_tlv(listfile, [("Fanns", self.now_stored(86400), 1, 600, 1)])
+        app = s.start_talvo([str(listfile)])
+        app.wait_ready()
+        os.chmod(folder, 0o555)
+        app.add_reminder("Sparad pa plats")
+        app.focus_main()
+        s.x.key("ctrl+s")
+        h.wait_until(lambda: "Sparad pa plats" in h.texts_in(listfile) or app.boxes(), 10,
+                     what="the save to finish")
+        self.assertFalse(app.boxes(), "no error box")
+        self.assertEqual(h.texts_in(listfile), ["Fanns", "Sparad pa plats"])
+
+    def test_write_protected_file_ctrl_s_asks(self):
+        # needs: save error box
+        s = self.user_session()
+        s.settings()
+        listfile = s.home / "skyddad.tlv"
+        original = h.write_tlv(listfile, [("Fanns", self.now_stored(86400), 1, 600, 1)])
+        app = s.start_talvo([str(listfile)])
+        app.wait_ready()
+        os.chmod(listfile, 0o444)
+        os.chmod(s.home, 0o555)
+        app.add_reminder("Kan inte sparas")
+        app.focus_main()
+        s.x.key("ctrl+s")
+        box = app.wait_box(10)
+        s.shot("save-error-box")
+        s.x.activate(box)
+        s.x.key("Return")  # Nej is the default
+        app.wait_no_box()
+        self.assertTrue(app.alive())
+        self.assertEqual(listfile.read_bytes(), original)
+
+
+if __name__ == "__main__":
+    unittest.main()
