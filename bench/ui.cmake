@@ -1,5 +1,6 @@
 add_executable(bench_ui ${CMAKE_CURRENT_LIST_DIR}/ui_bench.cpp)
 target_link_libraries(bench_ui PRIVATE talvo_mainwnd Qt6::Widgets)
+target_include_directories(bench_ui PRIVATE ${PROJECT_SOURCE_DIR})
 add_executable(bench_ui_reference ${CMAKE_CURRENT_LIST_DIR}/ui_reference.cpp)
 target_link_libraries(bench_ui_reference PRIVATE Qt6::Widgets)
 add_dependencies(bench_ui bench_ui_reference)

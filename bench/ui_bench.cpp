@@ -20,7 +20,7 @@
 
 #include "mainwnd/MainDlg.h"
 #include "mainwnd/ReminderApp.h"
-#include "platform/QtHandles.h"
+#include "platform/qt/QtHandles.h"
 
 #include "UiChild.h"
 

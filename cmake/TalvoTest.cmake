@@ -6,6 +6,11 @@ function(talvo_add_test name)
   cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  # Tests may look inside the platform's implementations.
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  if(T_GUI)
+    target_link_libraries(${name} PRIVATE talvo_testhooks)
+  endif()
   add_test(NAME ${name} COMMAND ${name})
   set(home ${CMAKE_CURRENT_BINARY_DIR}/${name}.home)
   set(env

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the registry store parser. Whatever parses must
 // write back to text that parses to the same store, and writing that again
 // must give the same text.
-#include "platform/RegistryStore.h"
+#include "platform/portable/RegistryStore.h"
 
 #include <cstddef>
 #include <cstdint>

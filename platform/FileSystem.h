@@ -40,16 +40,3 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
 // folder, "." and ".." parts are resolved. Returns the length; when the
 // buffer is too small, the size it needs (with the terminator).
 DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart);
-
-// mkdir -p with folders private to the user; 0 or the errno value.
-int AfxMakeFolders(const std::string& folder);
-
-// Base folders by the XDG Base Directory rules: the variable when it holds an absolute path,
-// else the default under the home folder. Empty when there is no home.
-std::string XdgConfigHome();
-std::string XdgDataHome();
-
-namespace testhooks {
-// Makes GetModuleFileNameA report this path; null restores the real one.
-void SetModuleFileName(const char* path);
-}

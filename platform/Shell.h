@@ -57,14 +57,3 @@ BOOL CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, SECURITY_ATTR
 BOOL CloseHandle(HANDLE hObject);
 // The arguments of a Windows command line, as CreateProcessA splits it.
 std::vector<std::string> AfxSplitCommandLine(const char* line);
-
-namespace testhooks {
-// The argument lists of the programs CreateProcessA started.
-const std::vector<std::vector<std::string>>& ProgramsStarted();
-void ClearProgramsStarted();
-// Runs this program instead of xdg-open (empty restores xdg-open).
-void SetShellOpener(const std::string& program);
-// The argument lists of the openers started so far (program first).
-const std::vector<std::vector<std::string>>& ShellOpenerRuns();
-void ClearShellOpenerRuns();
-}

@@ -103,8 +103,3 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int
 std::string DesktopEntryExec(const std::string& program, const std::string& arguments);
 // A string value escaped for a desktop entry (\s, \n, \t, \r, \\).
 std::string DesktopEntryEscape(const std::string& value);
-
-namespace testhooks {
-// Makes the next CoInitialize calls return hr (S_OK restores the real behaviour).
-void SetCoInitializeResult(HRESULT hr);
-}

@@ -3,7 +3,7 @@
 // clock and scripted message-box answers.
 
 #include "mainwnd/MainDlg.h"
-#include "platform/TestHooks.h"
+#include "platform/testhooks/TestHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The Open and Save As dialogs: the real QFileDialog on the offscreen platform,
 // driven by a timer or by the answer script, and what the caller gets back.
 #include "platform/CommonDialogs.h"
-#include "platform/TestHooks.h"
+#include "platform/testhooks/TestHooks.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -3,16 +3,16 @@
 
 #include "CoreTestSupport.h"
 
-#include "platform/ControlWidgets.h"
+#include "platform/qt/ControlWidgets.h"
 #include "platform/DateTimeCtrl.h"
 #include "platform/HotKey.h"
 #include "platform/HotKeyCtrl.h"
-#include "platform/ImageListData.h"
-#include "platform/Internal.h"
+#include "platform/qt/ImageListData.h"
+#include "platform/qt/Internal.h"
 #include "platform/ListCtrl.h"
-#include "platform/QtHandles.h"
+#include "platform/qt/QtHandles.h"
 #include "platform/SpinButtonCtrl.h"
-#include "platform/TestHooks.h"
+#include "platform/testhooks/TestHooks.h"
 
 #include <gtest/gtest.h>
 

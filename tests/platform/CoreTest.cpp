@@ -3,8 +3,8 @@
 
 #include "CoreTestSupport.h"
 
-#include "platform/KeyMap.h"
-#include "platform/TestHooks.h"
+#include "platform/qt/KeyMap.h"
+#include "platform/testhooks/TestHooks.h"
 
 #include <gtest/gtest.h>
 

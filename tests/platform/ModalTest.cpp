@@ -2,8 +2,8 @@
 
 #include "CoreTestSupport.h"
 
-#include "platform/Internal.h"
-#include "platform/TestHooks.h"
+#include "platform/qt/Internal.h"
+#include "platform/testhooks/TestHooks.h"
 
 #include <gtest/gtest.h>
 

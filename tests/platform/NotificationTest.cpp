@@ -3,7 +3,7 @@
 
 #include "CoreTestSupport.h"
 
-#include "platform/Notification.h"
+#include "platform/qt/Notification.h"
 
 #include <gtest/gtest.h>
 

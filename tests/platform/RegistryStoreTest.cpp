@@ -1,6 +1,6 @@
 // The store document: parsing, writing back and what survives a round trip.
 #include "platform/Registry.h"
-#include "platform/RegistryStore.h"
+#include "platform/portable/RegistryStore.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,8 @@
 #include "platform/FileSystem.h"
 #include "platform/LastError.h"
 #include "platform/Shell.h"
-#include "platform/WebBrowser.h"
+#include "platform/posix/WebBrowser.h"
+#include "platform/testhooks/TestHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 #include "CoreTestSupport.h"
 
 #include "platform/Instance.h"
-#include "platform/QtHandles.h"
+#include "platform/qt/QtHandles.h"
 #include "platform/Sound.h"
-#include "platform/TestHooks.h"
+#include "platform/testhooks/TestHooks.h"
 #include "platform/Tray.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Narrow text: UTF-8 with a Windows-1252 fallback, and byte limits that never cut a character.
 
-#include "platform/TextCodec.h"
+#include "platform/qt/TextCodec.h"
 #include "platform/WinApp.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // The program's resource tables, built into real windows.
 
 #include "platform/Afx.h"
-#include "platform/ImageListData.h"
-#include "platform/Internal.h"
-#include "platform/QtHandles.h"
-#include "platform/WndCore.h"
+#include "platform/qt/ImageListData.h"
+#include "platform/qt/Internal.h"
+#include "platform/qt/QtHandles.h"
+#include "platform/qt/WndCore.h"
 #include "res/Resources.h"
 #include "res/resource.h"
 

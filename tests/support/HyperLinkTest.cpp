@@ -2,7 +2,7 @@
 
 #include "platform/Afx.h"
 #include "platform/Shell.h"
-#include "platform/TestHooks.h"
+#include "platform/testhooks/TestHooks.h"
 #include "res/Resources.h"
 #include "res/resource.h"
 #include "support/AboutDlg.h"

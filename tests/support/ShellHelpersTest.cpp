@@ -7,6 +7,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
 #include "platform/ShellLink.h"
+#include "platform/testhooks/TestHooks.h"
 
 #include <QApplication>
 

@@ -1,0 +1,7 @@
+#include "platform/posix/Seams.h"
+
+AfxPosixSeams& AfxPosixSeam()
+{
+    static AfxPosixSeams seams;
+    return seams;
+}
