@@ -1,12 +1,13 @@
 #include "platform/Font.h"
 
 #include "platform/qt/TextCodec.h"
+#include "platform/qt/WndCore.h"
 
 #include <QFont>
-#include <QFontInfo>
 #include <QGuiApplication>
 #include <QHash>
 #include <QSet>
+#include <QWidget>
 
 #include <algorithm>
 #include <cstring>
@@ -102,3 +103,22 @@ BOOL CFont::DeleteObject()
     return TRUE;
 }
 
+void AfxApplyFont(QWidget* w, HFONT hFont)
+{
+    CFont* font = hFont ? CFont::FromHandle(hFont) : nullptr;
+    LOGFONT lf;
+    if (!font || !font->GetLogFont(&lf)) {
+        w->setFont(QFont());
+        return;
+    }
+    QFont f = w->font();
+    if (lf.lfFaceName[0])
+        f.setFamily(FromAnsi(lf.lfFaceName));
+    if (lf.lfHeight != 0)
+        f.setPixelSize(lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight);
+    f.setBold(lf.lfWeight >= FW_BOLD);
+    f.setItalic(lf.lfItalic != 0);
+    f.setUnderline(lf.lfUnderline != 0);
+    f.setStrikeOut(lf.lfStrikeOut != 0);
+    w->setFont(f);
+}

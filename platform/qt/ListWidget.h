@@ -18,7 +18,6 @@
 #include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QScrollBar>
 #include <QTreeWidget>
 
 #include <algorithm>

@@ -1,43 +1,28 @@
 #include "platform/WinApp.h"
 
 #include "platform/Font.h"
-#include "platform/qt/ControlWidgets.h"
-#include "platform/qt/Internal.h"
-#include "platform/qt/KeyMap.h"
 #include "platform/Menu.h"
-#include "platform/qt/QtHandles.h"
 #include "platform/Registry.h"
 #include "platform/Resource.h"
 #include "platform/Sound.h"
-#include "platform/qt/TextCodec.h"
 #include "platform/Trace.h"
+#include "platform/qt/ControlWidgets.h"
+#include "platform/qt/Internal.h"
+#include "platform/qt/KeyMap.h"
+#include "platform/qt/QtHandles.h"
+#include "platform/qt/TextCodec.h"
 #include "platform/qt/WndCore.h"
 
 #include <QApplication>
-#include <QCursor>
-#include <QFont>
-#include <QHash>
-#include <QIcon>
-#include <QIconEngine>
-#include <QImage>
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPainter>
-#include <QPixmap>
 #include <QPointer>
-#include <QScreen>
-#include <QStyle>
-#include <QStyleOption>
-#include <QSvgRenderer>
 #include <QTimer>
 #include <QTranslator>
+#include <QWidget>
 
-#include <cctype>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -51,8 +36,6 @@ int g_argc = 0;
 std::vector<std::string> g_argStorage;
 std::vector<char*> g_argv;
 int g_instanceTag = 0;
-Qt::KeyboardModifiers g_keyModifiers;
-bool g_haveKeyModifiers = false;
 
 // Modal state: every running modal window, innermost last, with its owner.
 struct ModalEntry {
@@ -60,8 +43,6 @@ struct ModalEntry {
     QPointer<QWidget> window;
 };
 std::vector<ModalEntry> g_modal;
-
-QHash<QIcon*, UINT> g_icons;
 
 // The application object: every key press passes the message filter first.
 class CTalvoApplication : public QApplication {
@@ -330,369 +311,4 @@ QWidget* AfxDefaultOwner()
     if (main && IsWindow(main->m_hWnd))
         return WidgetFromHandle(main->m_hWnd)->window();
     return nullptr;
-}
-
-// ---- Keys -----------------------------------------------------------------------------
-
-namespace {
-
-void SendHelp(HWND hFocus)
-{
-    HELPINFO info;
-    info.iContextType = 1;  // HELPINFO_WINDOW
-    info.iCtrlId = int(AfxControlId(WidgetFromHandle(hFocus)));
-    info.hItemHandle = hFocus;
-    QPoint p = QCursor::pos();
-    info.MousePos.x = p.x();
-    info.MousePos.y = p.y();
-    ::SendMessage(hFocus, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
-}
-
-} // namespace
-
-bool AfxPreTranslateKeyEvent(QWidget* receiver, QKeyEvent* event)
-{
-    QWidget* top = receiver->window();
-    // Open menus handle their own keys.
-    if (qobject_cast<QMenu*>(top) || qobject_cast<QMenuBar*>(receiver))
-        return false;
-    UINT vk = AfxVirtualKeyFromQtKey(event->key(), int(event->modifiers()));
-    if (vk == 0)
-        return false;
-    Qt::KeyboardModifiers mods = event->modifiers();
-    bool alt = (mods & Qt::AltModifier) != 0;
-    MSG msg;
-    msg.hwnd = HandleFromWidget(receiver);
-    msg.message = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
-    msg.wParam = vk;
-    msg.lParam = LPARAM(1 | (event->isAutoRepeat() ? (1 << 30) : 0) | (alt ? (1 << 29) : 0));
-    msg.time = GetTickCount();
-    QPoint p = QCursor::pos();
-    msg.pt.x = p.x();
-    msg.pt.y = p.y();
-
-    Qt::KeyboardModifiers savedMods = g_keyModifiers;
-    bool savedHave = g_haveKeyModifiers;
-    g_keyModifiers = mods;
-    g_haveKeyModifiers = true;
-    QPointer<QWidget> guard(receiver);
-    QPointer<QWidget> topGuard(top);
-
-    CWinApp* app = AfxGetApp();
-    bool done = app && app->ProcessMessageFilter(0, &msg);
-    if (!done && guard && IsWindow(msg.hwnd))
-        done = app ? app->PreTranslateMessage(&msg) : CWnd::WalkPreTranslateTree(HandleFromWidget(top), &msg);
-    if (!done && guard && topGuard && IsWindow(msg.hwnd)) {
-        bool plain = !(mods & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
-        if (vk == VK_F1 && plain) {
-            // Win32 sends WM_HELP for an F1 nobody translated.
-            SendHelp(msg.hwnd);
-            done = true;
-        } else if (!AfxIsDialogWidget(top)) {
-            // Qt's own dialogs (message boxes, file dialogs) close themselves.
-        } else if (vk == VK_F4 && alt && !(mods & (Qt::ShiftModifier | Qt::ControlModifier))) {
-            ::SendMessage(HandleFromWidget(top), WM_SYSCOMMAND, SC_CLOSE, 0);
-            done = true;
-        } else if (vk == VK_SPACE && alt) {
-            if (HMENU h = AfxSystemMenu(top, true)) {
-                reinterpret_cast<QMenu*>(h)->popup(top->mapToGlobal(QPoint(0, 0)));
-                done = true;
-            }
-        }
-    }
-    g_keyModifiers = savedMods;
-    g_haveKeyModifiers = savedHave;
-    // A receiver that went away must not get the event.
-    return done || !guard;
-}
-
-// ---- Accelerators -----------------------------------------------------------------------
-
-HACCEL LoadAcceleratorsA(HINSTANCE, LPCSTR lpTableName)
-{
-    if (!IS_INTRESOURCE(lpTableName))
-        return nullptr;
-    const AccelTableTemplate* t = AfxFindAccelTable(UINT(reinterpret_cast<std::uintptr_t>(lpTableName)));
-    return reinterpret_cast<HACCEL>(const_cast<AccelTableTemplate*>(t));
-}
-
-int TranslateAcceleratorA(HWND hWnd, HACCEL hAccTable, LPMSG lpMsg)
-{
-    if (!hWnd || !hAccTable || !lpMsg || !IsWindow(hWnd))
-        return 0;
-    if (lpMsg->message != WM_KEYDOWN && lpMsg->message != WM_SYSKEYDOWN)
-        return 0;
-    // Only handles that LoadAcceleratorsA gave out.
-    const ResourceTables* tables = AfxGetResourceTables();
-    if (!tables)
-        return 0;
-    const AccelTableTemplate* table = nullptr;
-    for (const AccelTableTemplate& t : tables->accelerators)
-        if (reinterpret_cast<HACCEL>(const_cast<AccelTableTemplate*>(&t)) == hAccTable)
-            table = &t;
-    if (!table)
-        return 0;
-    Qt::KeyboardModifiers mods = g_haveKeyModifiers ? g_keyModifiers : QGuiApplication::queryKeyboardModifiers();
-    bool shift = mods & Qt::ShiftModifier;
-    bool ctrl = mods & Qt::ControlModifier;
-    bool alt = (mods & Qt::AltModifier) || lpMsg->message == WM_SYSKEYDOWN;
-    for (const AccelTemplate& e : table->entries) {
-        if (!(e.fVirt & FVIRTKEY) || e.key != lpMsg->wParam)
-            continue;
-        if (bool(e.fVirt & FSHIFT) != shift || bool(e.fVirt & FCONTROL) != ctrl || bool(e.fVirt & FALT) != alt)
-            continue;
-        // A disabled window (its modal dialog runs) gets no menu commands.
-        QWidget* w = WidgetFromHandle(hWnd);
-        if (!IsWindowEnabled(hWnd) || (AfxInModalState() && AfxTopModalWindow() != w->window()))
-            return 0;
-        HMENU hMenu = GetMenu(hWnd);
-        UINT state = hMenu ? GetMenuState(hMenu, e.cmd, MF_BYCOMMAND) : UINT(-1);
-        if (state != UINT(-1) && (state & (MF_GRAYED | MF_DISABLED)))
-            return 1;
-        ::SendMessage(hWnd, WM_COMMAND, MAKELONG(e.cmd, 1), 0);
-        return 1;
-    }
-    return 0;
-}
-
-// ---- Icons and cursors ------------------------------------------------------------------
-
-namespace {
-
-// An SVG icon drawn at the size asked for, when it is first asked for: a
-// program start needs a few pictures, not every size of every icon.
-class SvgIconEngine : public QIconEngine {
-public:
-    explicit SvgIconEngine(QByteArray data) : m_data(std::move(data)) {}
-
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
-    {
-        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
-    }
-
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override
-    {
-        if (size.isEmpty())
-            return QPixmap();
-        const quint64 key = (quint64(size.width()) << 32) | (quint64(size.height()) << 2) | quint64(mode);
-        if (auto it = m_pixmaps.constFind(key); it != m_pixmaps.constEnd())
-            return *it;
-        QImage image(size, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QSvgRenderer renderer(m_data);
-        QPainter painter(&image);
-        renderer.render(&painter);
-        painter.end();
-        QPixmap result = QPixmap::fromImage(image);
-        if (mode != QIcon::Normal && mode != QIcon::Active) {
-            QStyleOption option;
-            option.palette = QGuiApplication::palette();
-            result = QApplication::style()->generatedIconPixmap(mode, result, &option);
-        }
-        m_pixmaps.insert(key, result);
-        return result;
-    }
-
-    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
-    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
-    {
-        return {{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}};
-    }
-    QIconEngine* clone() const override { return new SvgIconEngine(*this); }
-
-private:
-    QByteArray m_data;
-    QHash<quint64, QPixmap> m_pixmaps;
-};
-
-QIcon IconFromTemplate(const ImageTemplate& t)
-{
-    if (!qobject_cast<QGuiApplication*>(qApp))
-        return QIcon();
-    QByteArray data(reinterpret_cast<const char*>(t.data.data()), qsizetype(t.data.size()));
-    if (std::strcmp(t.format, "svg") == 0)
-        return QSvgRenderer(data).isValid() ? QIcon(new SvgIconEngine(std::move(data))) : QIcon();
-    QIcon icon;
-    QPixmap pixmap;
-    if (pixmap.loadFromData(data))
-        icon.addPixmap(pixmap);
-    return icon;
-}
-
-// One icon per resource, shared by every handle loaded from it (the tray
-// loads its picture again at every blink).
-QIcon CachedIcon(UINT nID, const ImageTemplate& t)
-{
-    // Never destroyed: pixmaps must not outlive the application object.
-    static auto* cache = new QHash<UINT, QIcon>;
-    auto it = cache->find(nID);
-    if (it == cache->end() || it->isNull())
-        it = cache->insert(nID, IconFromTemplate(t));
-    return *it;
-}
-
-} // namespace
-
-HICON AfxLoadIconHandle(UINT nID, int)
-{
-    const ImageTemplate* t = AfxFindIcon(nID);
-    if (!t)
-        return nullptr;
-    auto* icon = new QIcon(CachedIcon(nID, *t));
-    g_icons.insert(icon, nID);
-    return HandleFromIcon(icon);
-}
-
-UINT AfxIconResourceId(HICON hIcon) { return g_icons.value(IconFromHandle(hIcon), 0); }
-
-const QIcon* AfxIconFromHandle(HICON hIcon)
-{
-    QIcon* icon = IconFromHandle(hIcon);
-    return g_icons.contains(icon) ? icon : nullptr;
-}
-
-HICON LoadIconA(HINSTANCE, LPCSTR lpIconName)
-{
-    if (!IS_INTRESOURCE(lpIconName))
-        return nullptr;
-    return AfxLoadIconHandle(UINT(reinterpret_cast<std::uintptr_t>(lpIconName)));
-}
-
-HICON CopyIcon(HICON hIcon)
-{
-    QIcon* src = IconFromHandle(hIcon);
-    if (!g_icons.contains(src))
-        return nullptr;
-    auto* copy = new QIcon(*src);
-    g_icons.insert(copy, g_icons.value(src));
-    return HandleFromIcon(copy);
-}
-
-BOOL DestroyIcon(HICON hIcon)
-{
-    QIcon* icon = IconFromHandle(hIcon);
-    if (!g_icons.remove(icon))
-        return FALSE;
-    delete icon;
-    return TRUE;
-}
-
-HCURSOR LoadCursorA(HINSTANCE, LPCSTR lpCursorName)
-{
-    if (!IS_INTRESOURCE(lpCursorName))
-        return nullptr;
-    // Shared cursors, never freed (as Win32's system cursors).
-    static QCursor* arrow = new QCursor(Qt::ArrowCursor);
-    static QCursor* wait = new QCursor(Qt::WaitCursor);
-    static QCursor* hand = new QCursor(Qt::PointingHandCursor);
-    switch (UINT(reinterpret_cast<std::uintptr_t>(lpCursorName))) {
-    case IDC_ARROW_ID: return reinterpret_cast<HCURSOR>(arrow);
-    case IDC_WAIT_ID: return reinterpret_cast<HCURSOR>(wait);
-    case IDC_HAND_ID: return reinterpret_cast<HCURSOR>(hand);
-    default: return nullptr;
-    }
-}
-
-HCURSOR SetCursor(HCURSOR hCursor)
-{
-    static HCURSOR current = nullptr;
-    HCURSOR previous = current;
-    current = hCursor;
-    // The cursor belongs to the window asking in WM_SETCURSOR, else the one under the mouse.
-    const MSG* m = CWnd::GetCurrentMessage();
-    QWidget* target = nullptr;
-    if (m->message == WM_SETCURSOR && m->wParam)
-        target = WidgetFromHandle(reinterpret_cast<HWND>(m->wParam));
-    else if (m->hwnd)
-        target = WidgetFromHandle(m->hwnd);
-    else if (qApp)
-        target = QApplication::widgetAt(QCursor::pos());
-    if (target && AfxIsLiveWidget(target)) {
-        if (hCursor)
-            target->setCursor(*reinterpret_cast<QCursor*>(hCursor));
-        else
-            target->unsetCursor();
-    }
-    return previous;
-}
-
-// ---- Small Win32 helpers ------------------------------------------------------------------
-
-BOOL MessageBeep(UINT)
-{
-    if (AfxQtSeam().recording)
-        ++AfxQtSeam().beeps;
-    QApplication::beep();
-    return TRUE;
-}
-
-LPSTR lstrcpynA(LPSTR dest, LPCSTR src, int maxLength)
-{
-    if (!dest || maxLength <= 0)
-        return dest;
-    if (!src)
-        src = "";
-    std::size_t len = std::strlen(src);
-    std::size_t n = std::min<std::size_t>(len, std::size_t(maxLength - 1));
-    // UTF-8 text is never cut inside a character.
-    if (n < len && AfxIsValidUtf8(src, len))
-        while (n > 0 && (static_cast<unsigned char>(src[n]) & 0xC0) == 0x80)
-            --n;
-    std::memcpy(dest, src, n);
-    dest[n] = '\0';
-    return dest;
-}
-
-UINT RegisterWindowMessageA(LPCSTR name)
-{
-    static std::map<std::string, UINT> registered;
-    static UINT next = 0xC000;
-    if (!name || !*name)
-        return 0;
-    std::string key(name);
-    for (char& c : key)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    auto it = registered.find(key);
-    if (it != registered.end())
-        return it->second;
-    if (next > 0xFFFF)
-        return 0;
-    registered.emplace(key, next);
-    return next++;
-}
-
-int GetSystemMetrics(int index)
-{
-    QScreen* screen = qobject_cast<QGuiApplication*>(qApp) ? QGuiApplication::primaryScreen() : nullptr;
-    switch (index) {
-    case SM_CXSCREEN: return screen ? screen->geometry().width() : 0;
-    case SM_CYSCREEN: return screen ? screen->geometry().height() : 0;
-    case SM_CXICON:
-    case SM_CYICON: return 32;
-    case SM_CXSMICON:
-    case SM_CYSMICON: return 16;
-    default: return 0;
-    }
-}
-
-// ---- Fonts on widgets --------------------------------------------------------------------
-
-void AfxApplyFont(QWidget* w, HFONT hFont)
-{
-    CFont* font = hFont ? CFont::FromHandle(hFont) : nullptr;
-    LOGFONT lf;
-    if (!font || !font->GetLogFont(&lf)) {
-        w->setFont(QFont());
-        return;
-    }
-    QFont f = w->font();
-    if (lf.lfFaceName[0])
-        f.setFamily(FromAnsi(lf.lfFaceName));
-    if (lf.lfHeight != 0)
-        f.setPixelSize(lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight);
-    f.setBold(lf.lfWeight >= FW_BOLD);
-    f.setItalic(lf.lfItalic != 0);
-    f.setUnderline(lf.lfUnderline != 0);
-    f.setStrikeOut(lf.lfStrikeOut != 0);
-    w->setFont(f);
 }
