@@ -4,10 +4,6 @@
 // Push buttons, check boxes, radio buttons and group boxes.
 class CButton : public CWnd {
 public:
-    int GetCheck() const;          // BST_UNCHECKED 0, BST_CHECKED 1, BST_INDETERMINATE 2
-    void SetCheck(int nCheck);
-    UINT GetButtonStyle() const;
-    void SetButtonStyle(UINT nStyle, BOOL bRedraw = TRUE);
 };
 
 constexpr int BST_UNCHECKED = 0;

@@ -36,9 +36,6 @@ public:
     CString Mid(int first, int count) const;
     CString Right(int count) const;
     void MakeLower();  // ASCII letters only
-    void MakeUpper();
-    void TrimLeft();
-    void TrimRight();
     int Compare(const char* other) const { return m_str.compare(other ? other : ""); }
 
     CString& operator=(const char* text) { m_str = text ? text : ""; return *this; }

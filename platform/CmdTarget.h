@@ -9,7 +9,6 @@ public:
     // Wait cursor while a long operation runs (nesting counts).
     void BeginWaitCursor();
     void EndWaitCursor();
-    void RestoreWaitCursor();
 
     // Routes a command (WM_COMMAND code and id) through this object's message
     // map; TRUE when a handler took it.

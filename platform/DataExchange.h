@@ -30,10 +30,8 @@ void DDX_Text(CDataExchange* pDX, int nIDC, long& value);
 void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value);
 void DDX_Text(CDataExchange* pDX, int nIDC, DWORD& value);
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value);
-void DDX_Radio(CDataExchange* pDX, int nIDC, int& value);
 void DDX_DateTimeCtrl(CDataExchange* pDX, int nIDC, CTime& value);
 
 void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars);
 void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal);
 void DDV_MinMaxLong(CDataExchange* pDX, long value, long minVal, long maxVal);
-void DDV_MinMaxUInt(CDataExchange* pDX, UINT value, UINT minVal, UINT maxVal);

@@ -11,7 +11,6 @@ public:
     BOOL SetTime(const CTime& time);
     BOOL SetTime(const CTime* pTime);
     DWORD GetTime(CTime& time) const;  // GDT_VALID 0
-    BOOL SetFormat(LPCSTR pstrFormat);
 };
 constexpr DWORD GDT_VALID = 0;
 constexpr DWORD GDT_NONE = 1;

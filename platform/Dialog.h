@@ -24,10 +24,7 @@ public:
     virtual void OnOK();      // UpdateData(TRUE), then EndDialog(IDOK) when it succeeded
     virtual void OnCancel();  // EndDialog(IDCANCEL)
 
-    void NextDlgCtrl() const;
-    void PrevDlgCtrl() const;
     void GotoDlgCtrl(CWnd* pWndCtrl);
-    void SetDefID(UINT nID);
     DWORD GetDefID() const;
 
     BOOL PreTranslateMessage(MSG* pMsg) override;

@@ -5,12 +5,6 @@
 // the ANSI text; here the text is UTF-8 and Qt counts characters).
 class CEdit : public CWnd {
 public:
-    void SetLimitText(UINT nMax);
-    UINT GetLimitText() const;
-    void SetSel(int nStartChar, int nEndChar, BOOL bNoScroll = FALSE);
-    void GetSel(int& nStartChar, int& nEndChar) const;
-    void ReplaceSel(LPCSTR text, BOOL bCanUndo = FALSE);
-    void SetReadOnly(BOOL bReadOnly = TRUE);
 };
 
 constexpr DWORD ES_MULTILINE = 0x0004;

@@ -25,10 +25,8 @@ public:
 
     CString GetFileName() const;
     CString GetFilePath() const;
-    CString GetRoot() const;
     BOOL IsDirectory() const;
     BOOL IsDots() const;
-    std::uint64_t GetLength() const;
 
 private:
     struct Match {

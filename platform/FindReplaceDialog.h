@@ -34,10 +34,8 @@ public:
     static CFindReplaceDialog* GetNotifier(LPARAM lParam);
 
     CString GetFindString() const;
-    CString GetReplaceString() const;
     BOOL SearchDown() const;
     BOOL MatchCase() const;
-    BOOL MatchWholeWord() const;
     BOOL FindNext() const;
     BOOL IsTerminating() const;
 

@@ -8,7 +8,6 @@ public:
     void SetHotKey(WORD wVirtualKeyCode, WORD wModifiers);
     DWORD GetHotKey() const;  // MAKEWORD(vk, modifiers)
     void GetHotKey(WORD& wVirtualKeyCode, WORD& wModifiers) const;
-    void SetRules(WORD wInvalidComb, WORD wModifiers);
 };
 constexpr UINT HKM_SETHOTKEY = WM_USER + 1;
 constexpr UINT HKM_GETHOTKEY = WM_USER + 2;

@@ -18,14 +18,9 @@ public:
     HIMAGELIST m_hImageList = nullptr;
     operator HIMAGELIST() const { return m_hImageList; }
     HIMAGELIST GetSafeHandle() const { return m_hImageList; }
-    // The CImageList that created the handle, or null.
-    static CImageList* FromHandle(HIMAGELIST hImageList);
 
     // Cuts bitmap nBitmapID into cx-pixel-wide images; crMask is the transparent colour.
     BOOL Create(UINT nBitmapID, int cx, int nGrow, COLORREF crMask);
     BOOL Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow);
-    int Add(HICON hIcon);
-    int GetImageCount() const;
-    HICON ExtractIcon(int nImage);
     BOOL DeleteImageList();
 };

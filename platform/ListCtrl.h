@@ -12,7 +12,6 @@ class CImageList;
 class CListCtrl : public CWnd {
 public:
     DWORD SetExtendedStyle(DWORD dwNewStyle);
-    DWORD GetExtendedStyle() const;
     CImageList* SetImageList(CImageList* pImageList, int nImageListType);
 
     int InsertColumn(int nCol, LPCSTR lpszColumnHeading, int nFormat = LVCFMT_LEFT, int nWidth = -1, int nSubItem = -1);
@@ -27,7 +26,6 @@ public:
     BOOL DeleteAllItems();
     BOOL SetItemText(int nItem, int nSubItem, LPCSTR lpszText);
     CString GetItemText(int nItem, int nSubItem) const;
-    BOOL SetItem(int nItem, int nSubItem, UINT nMask, LPCSTR lpszItem, int nImage, UINT nState, UINT nStateMask, LPARAM lParam);
     int GetItemImage(int nItem) const;
     BOOL SetItemImage(int nItem, int nImage);
     BOOL SetItemState(int nItem, UINT nState, UINT nMask);  // nItem -1: every item

@@ -13,10 +13,6 @@ public:
     operator HMENU() const { return m_hMenu; }
     HMENU GetSafeHmenu() const { return m_hMenu; }
 
-    BOOL LoadMenu(UINT nIDResource);
-    BOOL CreatePopupMenu();
-    BOOL DestroyMenu();
-
     BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, LPCSTR lpszNewItem = nullptr);
     // Returns the previous state (MF_CHECKED or MF_UNCHECKED), or (UINT)-1 when the item is missing.
     UINT CheckMenuItem(UINT nIDCheckItem, UINT nCheck);

@@ -9,8 +9,6 @@
 LPSTR PathFindFileNameA(LPCSTR pszPath);
 // TRUE when the path has no separator: a bare file name.
 BOOL PathIsFileSpecA(LPCSTR pszPath);
-// TRUE when the path does not start at a root.
-BOOL PathIsRelativeA(LPCSTR pszPath);
 // Appends the separator when the path does not end in one; returns the new end.
 LPSTR PathAddBackslashA(LPSTR pszPath);
 // Whether file names tell upper from lower case (Windows: no, so a path may

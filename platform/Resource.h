@@ -90,6 +90,3 @@ const ImageTemplate* AfxFindBitmap(UINT id);
 // The string with this id, or null.
 const char* AfxFindString(UINT id);
 
-// Win32's LoadStringA: copies the string into buffer (at most bufferMax - 1 bytes,
-// never cutting a UTF-8 sequence) and returns its length, 0 when the id is unknown.
-int LoadStringA(HINSTANCE instance, UINT id, char* buffer, int bufferMax);

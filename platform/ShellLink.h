@@ -90,7 +90,6 @@ protected:
 
 // S_OK the first time on a thread, S_FALSE after that; never uninitialised.
 HRESULT CoInitialize(LPVOID pvReserved);
-void CoUninitialize();
 // Only CLSID_ShellLink exists; COM must be initialised on the thread.
 HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID* ppv);
 

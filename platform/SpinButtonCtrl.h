@@ -8,6 +8,5 @@ public:
     void GetRange32(int& nLower, int& nUpper) const;
     int SetPos32(int nPos);
     int GetPos32(BOOL* pbError = nullptr) const;
-    CWnd* SetBuddy(CWnd* pWndBuddy);
     CWnd* GetBuddy() const;
 };

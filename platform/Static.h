@@ -4,8 +4,6 @@
 // Labels, icons and pictures.
 class CStatic : public CWnd {
 public:
-    HICON SetIcon(HICON hIcon);
-    HICON GetIcon() const;
     // The text colour (what a parent's WM_CTLCOLOR answer sets on Windows).
     void SetTextColor(COLORREF color);
     // The size of text in the control's current font, in pixels.

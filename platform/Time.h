@@ -13,15 +13,12 @@ public:
     CTime(int year, int month, int day, int hour, int minute, int second, int nDST = -1);
     explicit CTime(const SYSTEMTIME& st, int nDST = -1);
 
-    static CTime GetCurrentTime();
-
     std::time_t GetTime() const { return m_time; }
     int GetYear() const;
     int GetMonth() const;
     int GetDay() const;
     int GetHour() const;
     int GetMinute() const;
-    int GetSecond() const;
     int GetDayOfWeek() const;  // 1 = Sunday
     // Local time as SYSTEMTIME; false when the value cannot be converted.
     bool GetAsSystemTime(SYSTEMTIME& st) const;

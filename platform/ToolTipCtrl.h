@@ -10,7 +10,6 @@ public:
     BOOL Create(CWnd* pParentWnd, DWORD dwStyle = 0);
     BOOL AddTool(CWnd* pWnd, LPCSTR lpszText = nullptr, LPCRECT lpRectTool = nullptr, UINT_PTR nIDTool = 0);
     void UpdateTipText(LPCSTR lpszText, CWnd* pWnd, UINT_PTR nIDTool = 0);
-    void Activate(BOOL bActivate);
     // The toolkit follows the mouse itself; kept for the callers' shape.
     void RelayEvent(LPMSG lpMsg);
     BOOL DestroyWindow() override;

@@ -24,7 +24,6 @@ public:
     virtual BOOL PreTranslateMessage(MSG* pMsg);
 
     HICON LoadIcon(UINT nIDResource) const;
-    HCURSOR LoadStandardCursor(LPCSTR lpszCursorName) const;
     BOOL Enable3dControls() { return TRUE; }
     void OnHelp();
 
@@ -35,7 +34,6 @@ protected:
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 HINSTANCE AfxGetInstanceHandle();
-HINSTANCE AfxGetResourceHandle();
 LPCSTR AfxGetAppName();
 void AfxEnableControlContainer();
 // Message box owned by the main window, captioned with the application name.
@@ -55,8 +53,6 @@ void PostQuitMessage(int nExitCode);
 int MessageBoxA(HWND hWnd, LPCSTR text, LPCSTR caption, UINT type);
 HACCEL LoadAcceleratorsA(HINSTANCE hInstance, LPCSTR lpTableName);
 int TranslateAcceleratorA(HWND hWnd, HACCEL hAccTable, LPMSG lpMsg);
-HICON LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
-HICON CopyIcon(HICON hIcon);
 BOOL DestroyIcon(HICON hIcon);
 HCURSOR LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName);
 HCURSOR SetCursor(HCURSOR hCursor);

@@ -31,7 +31,6 @@ public:
     BOOL Attach(HWND hWnd);
     HWND Detach();
     BOOL SubclassWindow(HWND hWnd);
-    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
     virtual void PreSubclassWindow();
 
     // Message handling.
@@ -49,7 +48,6 @@ public:
     static const MSG* GetCurrentMessage();
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
     // Data exchange.
     virtual void DoDataExchange(CDataExchange* pDX);
@@ -71,7 +69,6 @@ public:
     static CWnd* GetCapture();
     void SetRedraw(BOOL bRedraw = TRUE);
     void Invalidate(BOOL bErase = TRUE);
-    void UpdateWindow();
 
     // Text, font, icon.
     void SetWindowText(LPCSTR text);
@@ -81,29 +78,22 @@ public:
     void SetFont(CFont* pFont, BOOL bRedraw = TRUE);
     CFont* GetFont() const;
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);
-    HICON GetIcon(BOOL bBigIcon) const;
 
     // Geometry (pixels).
     void GetClientRect(LPRECT rect) const;
     void GetWindowRect(LPRECT rect) const;
-    void ClientToScreen(LPRECT rect) const;
     void ScreenToClient(LPRECT rect) const;
-    void ClientToScreen(POINT* point) const;
     void ScreenToClient(POINT* point) const;
     void MoveWindow(int x, int y, int width, int height, BOOL bRepaint = TRUE);
-    void MoveWindow(LPRECT rect, BOOL bRepaint = TRUE);
     void CenterWindow(CWnd* pAlternateOwner = nullptr);
 
     // Styles.
     DWORD GetStyle() const;
-    DWORD GetExStyle() const;
-    BOOL ModifyStyle(DWORD remove, DWORD add, UINT flags = 0);
 
     // Children.
     CWnd* GetDlgItem(int nID) const;
     int GetDlgCtrlID() const;
     CWnd* GetParent() const;
-    CWnd* GetTopLevelParent() const;
     void SetDlgItemText(int nID, LPCSTR text);
     int GetDlgItemText(int nID, CString& text) const;
     void CheckDlgButton(int nID, UINT nCheck);
@@ -119,27 +109,14 @@ public:
     // Menus.
     CMenu* GetMenu() const;
     CMenu* GetSystemMenu(BOOL bRevert) const;
-    void DrawMenuBar();
 
     // Default handlers, reached when a derived class names them in its map and
     // calls the base: each does the default processing of its message.
-    int OnCreate(void* lpCreateStruct);
     void OnDestroy();
-    void OnClose();
-    void OnPaint();
-    HCURSOR OnQueryDragIcon();
     void OnSize(UINT nType, int cx, int cy);
     void OnTimer(UINT_PTR nIDEvent);
     void OnSysCommand(UINT nID, LPARAM lParam);
-    BOOL OnHelpInfo(HELPINFO* pHelpInfo);
     void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
-    void OnMouseMove(UINT nFlags, CPoint point);
-    void OnLButtonDown(UINT nFlags, CPoint point);
-    void OnLButtonUp(UINT nFlags, CPoint point);
-    void OnSetFocus(CWnd* pOldWnd);
-    void OnKillFocus(CWnd* pNewWnd);
-    BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
-    void OnCaptureChanged(CWnd* pWnd);
 
     // Walks PreTranslateMessage from the window of pMsg up to this one.
     static BOOL WalkPreTranslateTree(HWND hWndStop, MSG* pMsg);
@@ -157,11 +134,9 @@ BOOL IsWindowEnabled(HWND hWnd);
 BOOL ShowWindow(HWND hWnd, int nCmdShow);
 BOOL DestroyWindow(HWND hWnd);
 BOOL SetForegroundWindow(HWND hWnd);
-HWND GetForegroundWindow();
 HWND GetDlgItem(HWND hDlg, int nID);
 UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT nElapse, void* lpTimerFunc);
 BOOL KillTimer(HWND hWnd, UINT_PTR nIDEvent);
 BOOL ReleaseCapture();
 UINT RegisterWindowMessageA(LPCSTR name);
-int GetSystemMetrics(int index);
 DWORD GetTickCount();

@@ -96,24 +96,3 @@ void CString::MakeLower()
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
 }
-
-void CString::MakeUpper()
-{
-    for (char& c : m_str)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-}
-
-void CString::TrimLeft()
-{
-    std::size_t i = 0;
-    while (i < m_str.size() && std::strchr(" \t\r\n", m_str[i]) && m_str[i] != '\0')
-        ++i;
-    m_str.erase(0, i);
-}
-
-void CString::TrimRight()
-{
-    while (!m_str.empty() && std::strchr(" \t\r\n", m_str.back()) && m_str.back() != '\0')
-        m_str.pop_back();
-}

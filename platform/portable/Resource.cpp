@@ -46,22 +46,3 @@ const char* AfxFindString(UINT id)
     const StringTemplate* s = g_tables ? FindById(g_tables->strings, id) : nullptr;
     return s ? s->text : nullptr;
 }
-
-int LoadStringA(HINSTANCE, UINT id, char* buffer, int bufferMax)
-{
-    if (!buffer || bufferMax <= 0)
-        return 0;
-    const char* text = AfxFindString(id);
-    if (!text) {
-        buffer[0] = '\0';
-        return 0;
-    }
-    std::size_t n = std::min<std::size_t>(std::strlen(text), std::size_t(bufferMax - 1));
-    // Never end inside a UTF-8 sequence: back up over continuation bytes.
-    if (n < std::strlen(text))
-        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
-            --n;
-    std::memcpy(buffer, text, n);
-    buffer[n] = '\0';
-    return static_cast<int>(n);
-}

@@ -20,8 +20,6 @@ CTime::CTime(const SYSTEMTIME& st, int nDST)
 {
 }
 
-CTime CTime::GetCurrentTime() { return CTime(std::time(nullptr)); }
-
 std::tm CTime::GetLocalTm() const
 {
     std::tm tm{};
@@ -35,7 +33,6 @@ int CTime::GetMonth() const { return GetLocalTm().tm_mon + 1; }
 int CTime::GetDay() const { return GetLocalTm().tm_mday; }
 int CTime::GetHour() const { return GetLocalTm().tm_hour; }
 int CTime::GetMinute() const { return GetLocalTm().tm_min; }
-int CTime::GetSecond() const { return GetLocalTm().tm_sec; }
 int CTime::GetDayOfWeek() const { return GetLocalTm().tm_wday + 1; }
 
 bool CTime::GetAsSystemTime(SYSTEMTIME& st) const

@@ -146,8 +146,6 @@ CString CFileFind::GetFilePath() const
     return m ? CString((m_strRoot + m->name).c_str()) : CString();
 }
 
-CString CFileFind::GetRoot() const { return CString(m_strRoot.c_str()); }
-
 BOOL CFileFind::IsDirectory() const
 {
     const Match* m = Current();
@@ -158,10 +156,4 @@ BOOL CFileFind::IsDots() const
 {
     const Match* m = Current();
     return m && m->isDirectory && (m->name == "." || m->name == "..");
-}
-
-std::uint64_t CFileFind::GetLength() const
-{
-    const Match* m = Current();
-    return m ? m->length : 0;
 }

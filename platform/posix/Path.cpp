@@ -19,8 +19,6 @@ LPSTR PathFindFileNameA(LPCSTR pszPath)
 
 BOOL PathIsFileSpecA(LPCSTR pszPath) { return pszPath && !std::strchr(pszPath, '/'); }
 
-BOOL PathIsRelativeA(LPCSTR pszPath) { return !pszPath || pszPath[0] != '/'; }
-
 LPSTR PathAddBackslashA(LPSTR pszPath)
 {
     if (!pszPath)

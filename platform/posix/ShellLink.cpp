@@ -304,8 +304,6 @@ HRESULT CoInitialize(LPVOID)
     return S_OK;
 }
 
-void CoUninitialize() { t_comInitialized = false; }
-
 HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD, REFIID riid, LPVOID* ppv)
 {
     if (!ppv)

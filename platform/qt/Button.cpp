@@ -116,14 +116,3 @@ QWidget* AfxCreateButtonWidget(const DialogItemTemplate& item, QWidget* parent)
     AfxSetWidgetProc(w, ButtonProc);
     return w;
 }
-
-int CButton::GetCheck() const { return int(::SendMessage(m_hWnd, BM_GETCHECK)); }
-
-void CButton::SetCheck(int nCheck) { ::SendMessage(m_hWnd, BM_SETCHECK, WPARAM(nCheck)); }
-
-UINT CButton::GetButtonStyle() const { return GetStyle() & 0xFF; }
-
-void CButton::SetButtonStyle(UINT nStyle, BOOL bRedraw)
-{
-    ::SendMessage(m_hWnd, BM_SETSTYLE, WPARAM(nStyle), LPARAM(bRedraw));
-}

@@ -70,13 +70,6 @@ void CCmdTarget::EndWaitCursor()
     QApplication::restoreOverrideCursor();
 }
 
-void CCmdTarget::RestoreWaitCursor()
-{
-    // A message box or dialog may have replaced the cursor meanwhile.
-    if (qApp && g_nWaitCursor > 0)
-        QApplication::changeOverrideCursor(QCursor(Qt::WaitCursor));
-}
-
 CWaitCursor::CWaitCursor()
 {
     CCmdTarget t;

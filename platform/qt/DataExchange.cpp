@@ -187,49 +187,6 @@ void DDX_Check(CDataExchange* pDX, int nIDC, int& value)
     }
 }
 
-void DDX_Radio(CDataExchange* pDX, int nIDC, int& value)
-{
-    HWND h = pDX->PrepareCtrl(nIDC);
-    if (!h)
-        return;
-    QWidget* first = WidgetFromHandle(h);
-    QWidget* parent = first->parentWidget();
-    if (!parent)
-        return;
-    // The group: this radio button and the ones after it up to the next WS_GROUP.
-    std::vector<QRadioButton*> group;
-    bool started = false;
-    for (QObject* o : parent->children()) {
-        auto* w = qobject_cast<QWidget*>(o);
-        if (!w)
-            continue;
-        if (w == first) {
-            started = true;
-        } else if (!started) {
-            continue;
-        } else if (w->property(kStyleProperty).toUInt() & WS_GROUP) {
-            break;
-        }
-        auto* r = qobject_cast<QRadioButton*>(w);
-        if (!r)
-            break;
-        group.push_back(r);
-    }
-    if (pDX->m_bSaveAndValidate) {
-        value = -1;
-        for (std::size_t i = 0; i < group.size(); ++i)
-            if (group[i]->isChecked())
-                value = int(i);
-        return;
-    }
-    for (std::size_t i = 0; i < group.size(); ++i) {
-        bool exclusive = group[i]->autoExclusive();
-        group[i]->setAutoExclusive(false);
-        group[i]->setChecked(int(i) == value);
-        group[i]->setAutoExclusive(exclusive);
-    }
-}
-
 void DDX_DateTimeCtrl(CDataExchange* pDX, int nIDC, CTime& value)
 {
     HWND h = pDX->PrepareCtrl(nIDC);
@@ -283,16 +240,6 @@ void DDV_MinMaxLong(CDataExchange* pDX, long value, long minVal, long maxVal)
         return;
     char prompt[128];
     std::snprintf(prompt, sizeof prompt, "Ange ett heltal mellan %ld och %ld.", minVal, maxVal);
-    AfxMessageBox(prompt, MB_ICONEXCLAMATION);
-    pDX->Fail();
-}
-
-void DDV_MinMaxUInt(CDataExchange* pDX, UINT value, UINT minVal, UINT maxVal)
-{
-    if (!pDX->m_bSaveAndValidate || (value >= minVal && value <= maxVal))
-        return;
-    char prompt[128];
-    std::snprintf(prompt, sizeof prompt, kPromptUIntRange, minVal, maxVal);
     AfxMessageBox(prompt, MB_ICONEXCLAMATION);
     pDX->Fail();
 }

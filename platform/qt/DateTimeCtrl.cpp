@@ -154,14 +154,3 @@ DWORD CDateTimeCtrl::GetTime(CTime& time) const
     time = CTime(std::time_t(e->dateTime().toSecsSinceEpoch()));
     return GDT_VALID;
 }
-
-BOOL CDateTimeCtrl::SetFormat(LPCSTR pstrFormat)
-{
-    QDateTimeEdit* e = Edit(m_hWnd);
-    if (!e || !pstrFormat)
-        return FALSE;
-    // Win32 picker formats use the same letters for the parts Talvo needs.
-    QString f = FromAnsi(pstrFormat).replace(QLatin1Char('t'), QLatin1Char('A'));
-    e->setDisplayFormat(f);
-    return TRUE;
-}

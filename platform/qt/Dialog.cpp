@@ -176,32 +176,6 @@ void CDialog::OnOK()
 
 void CDialog::OnCancel() { EndDialog(int(IDCANCEL)); }
 
-void CDialog::NextDlgCtrl() const
-{
-    QWidget* dlg = W(m_hWnd);
-    if (!dlg || !IsWindow(m_hWnd))
-        return;
-    QWidget* start = dlg->focusWidget() ? dlg->focusWidget() : dlg;
-    for (QWidget* c = start->nextInFocusChain(); c && c != start; c = c->nextInFocusChain())
-        if (Focusable(c, dlg)) {
-            c->setFocus(Qt::TabFocusReason);
-            return;
-        }
-}
-
-void CDialog::PrevDlgCtrl() const
-{
-    QWidget* dlg = W(m_hWnd);
-    if (!dlg || !IsWindow(m_hWnd))
-        return;
-    QWidget* start = dlg->focusWidget() ? dlg->focusWidget() : dlg;
-    for (QWidget* c = start->previousInFocusChain(); c && c != start; c = c->previousInFocusChain())
-        if (Focusable(c, dlg)) {
-            c->setFocus(Qt::BacktabFocusReason);
-            return;
-        }
-}
-
 void CDialog::GotoDlgCtrl(CWnd* pWndCtrl)
 {
     if (!pWndCtrl || !IsWindow(pWndCtrl->m_hWnd))
@@ -210,17 +184,6 @@ void CDialog::GotoDlgCtrl(CWnd* pWndCtrl)
     c->setFocus(Qt::OtherFocusReason);
     if (auto* le = qobject_cast<QLineEdit*>(c))
         le->selectAll();
-}
-
-void CDialog::SetDefID(UINT nID)
-{
-    if (HWND old = ::GetDlgItem(m_hWnd, int(LOWORD(GetDefID()))))
-        if (auto* pb = qobject_cast<QPushButton*>(W(old)))
-            pb->setDefault(false);
-    m_nDefID = nID;
-    if (HWND now = ::GetDlgItem(m_hWnd, int(nID)))
-        if (auto* pb = qobject_cast<QPushButton*>(W(now)))
-            pb->setDefault(true);
 }
 
 DWORD CDialog::GetDefID() const

@@ -150,27 +150,3 @@ QWidget* AfxCreateEditWidget(const DialogItemTemplate& item, QWidget* parent)
     AfxSetWidgetProc(w, EditProc);
     return w;
 }
-
-void CEdit::SetLimitText(UINT nMax) { ::SendMessage(m_hWnd, EM_LIMITTEXT, WPARAM(nMax)); }
-
-UINT CEdit::GetLimitText() const { return UINT(::SendMessage(m_hWnd, EM_GETLIMITTEXT)); }
-
-void CEdit::SetSel(int nStartChar, int nEndChar, BOOL)
-{
-    ::SendMessage(m_hWnd, EM_SETSEL, WPARAM(nStartChar), LPARAM(nEndChar));
-}
-
-void CEdit::GetSel(int& nStartChar, int& nEndChar) const
-{
-    DWORD start = 0, end = 0;
-    ::SendMessage(m_hWnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    nStartChar = int(start);
-    nEndChar = int(end);
-}
-
-void CEdit::ReplaceSel(LPCSTR text, BOOL bCanUndo)
-{
-    ::SendMessage(m_hWnd, EM_REPLACESEL, WPARAM(bCanUndo), reinterpret_cast<LPARAM>(text));
-}
-
-void CEdit::SetReadOnly(BOOL bReadOnly) { ::SendMessage(m_hWnd, EM_SETREADONLY, WPARAM(bReadOnly)); }

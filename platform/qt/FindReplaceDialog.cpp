@@ -140,9 +140,7 @@ CFindReplaceDialog* CFindReplaceDialog::GetNotifier(LPARAM lParam)
 }
 
 CString CFindReplaceDialog::GetFindString() const { return CString(m_fr.lpstrFindWhat); }
-CString CFindReplaceDialog::GetReplaceString() const { return CString(m_fr.lpstrReplaceWith); }
 BOOL CFindReplaceDialog::SearchDown() const { return (m_fr.Flags & FR_DOWN) != 0; }
 BOOL CFindReplaceDialog::MatchCase() const { return (m_fr.Flags & FR_MATCHCASE) != 0; }
-BOOL CFindReplaceDialog::MatchWholeWord() const { return (m_fr.Flags & FR_WHOLEWORD) != 0; }
 BOOL CFindReplaceDialog::FindNext() const { return (m_fr.Flags & FR_FINDNEXT) != 0; }
 BOOL CFindReplaceDialog::IsTerminating() const { return (m_fr.Flags & FR_DIALOGTERM) != 0; }

@@ -104,6 +104,3 @@ void CHotKeyCtrl::GetHotKey(WORD& wVirtualKeyCode, WORD& wModifiers) const
     wVirtualKeyCode = w ? w->vk : 0;
     wModifiers = w ? w->modifiers : 0;
 }
-
-// Every combination of Shift, Ctrl and Alt is allowed in Talvo's field.
-void CHotKeyCtrl::SetRules(WORD, WORD) {}

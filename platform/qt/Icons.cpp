@@ -120,23 +120,6 @@ const QIcon* AfxIconFromHandle(HICON hIcon)
     return g_icons.contains(icon) ? icon : nullptr;
 }
 
-HICON LoadIconA(HINSTANCE, LPCSTR lpIconName)
-{
-    if (!IS_INTRESOURCE(lpIconName))
-        return nullptr;
-    return AfxLoadIconHandle(UINT(reinterpret_cast<std::uintptr_t>(lpIconName)));
-}
-
-HICON CopyIcon(HICON hIcon)
-{
-    QIcon* src = IconFromHandle(hIcon);
-    if (!g_icons.contains(src))
-        return nullptr;
-    auto* copy = new QIcon(*src);
-    g_icons.insert(copy, g_icons.value(src));
-    return HandleFromIcon(copy);
-}
-
 BOOL DestroyIcon(HICON hIcon)
 {
     QIcon* icon = IconFromHandle(hIcon);

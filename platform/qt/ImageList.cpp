@@ -49,8 +49,6 @@ std::shared_ptr<CImageListImages> AfxImageListImages(HIMAGELIST hImageList)
 
 CImageList::~CImageList() { DeleteImageList(); }
 
-CImageList* CImageList::FromHandle(HIMAGELIST hImageList) { return g_lists.value(hImageList, nullptr); }
-
 BOOL CImageList::Create(UINT nBitmapID, int cx, int, COLORREF crMask)
 {
     const ImageTemplate* t = AfxFindBitmap(nBitmapID);
@@ -84,25 +82,6 @@ BOOL CImageList::Create(int cx, int cy, UINT, int, int)
     g_lists.insert(m_hImageList, this);
     return TRUE;
 }
-
-int CImageList::Add(HICON hIcon)
-{
-    const QIcon* icon = AfxIconFromHandle(hIcon);
-    if (!m_hImageList || !icon)
-        return -1;
-    CImageListImages& list = *m_hImageList->images;
-    list.Add(icon->pixmap(list.cx, list.cy));
-    return int(list.images.size()) - 1;
-}
-
-int CImageList::GetImageCount() const
-{
-    return m_hImageList ? int(m_hImageList->images->images.size()) : 0;
-}
-
-// Icons made here could not be shown or freed by the icon functions, which
-// know only icons loaded from the resources; so none are made.
-HICON CImageList::ExtractIcon(int) { return nullptr; }
 
 BOOL CImageList::DeleteImageList()
 {

@@ -51,12 +51,6 @@ DWORD CListCtrl::SetExtendedStyle(DWORD dwNewStyle)
     return old;
 }
 
-DWORD CListCtrl::GetExtendedStyle() const
-{
-    ListWidget* w = List(m_hWnd);
-    return w ? w->exStyle : 0;
-}
-
 CImageList* CListCtrl::SetImageList(CImageList* pImageList, int nImageListType)
 {
     ListWidget* w = List(m_hWnd);
@@ -304,24 +298,6 @@ CString CListCtrl::GetItemText(int nItem, int nSubItem) const
     if (!it || nSubItem < 0)
         return CString();
     return CString(ToAnsi(w->Text(nItem, nSubItem)).constData());
-}
-
-BOOL CListCtrl::SetItem(int nItem, int nSubItem, UINT nMask, LPCSTR lpszItem, int nImage, UINT nState,
-                        UINT nStateMask, LPARAM lParam)
-{
-    ListWidget* w = List(m_hWnd);
-    QTreeWidgetItem* it = w ? w->Item(nItem) : nullptr;
-    if (!it)
-        return FALSE;
-    if (nMask & LVIF_TEXT)
-        SetItemText(nItem, nSubItem, lpszItem);
-    if (nMask & LVIF_IMAGE)
-        SetItemImage(nItem, nImage);
-    if (nMask & LVIF_PARAM)
-        w->shadow[size_t(nItem)].param = lParam;
-    if (nMask & LVIF_STATE)
-        SetItemState(nItem, nState, nStateMask);
-    return TRUE;
 }
 
 int CListCtrl::GetItemImage(int nItem) const

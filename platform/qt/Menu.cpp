@@ -234,34 +234,6 @@ HMENU AfxSystemMenu(QWidget* window, bool create)
     return H(menu);
 }
 
-BOOL CMenu::LoadMenu(UINT nIDResource)
-{
-    if (m_hMenu)
-        return FALSE;
-    m_hMenu = AfxLoadMenuBar(nIDResource);
-    return m_hMenu != nullptr;
-}
-
-BOOL CMenu::CreatePopupMenu()
-{
-    if (m_hMenu)
-        return FALSE;
-    auto* menu = new QMenu;
-    TrackMenu(menu);
-    m_hMenu = H(menu);
-    return TRUE;
-}
-
-BOOL CMenu::DestroyMenu()
-{
-    QWidget* w = M(m_hMenu);
-    m_hMenu = nullptr;
-    if (!IsMenuWidget(w))
-        return FALSE;
-    delete w;
-    return TRUE;
-}
-
 BOOL CMenu::AppendMenu(UINT nFlags, UINT_PTR nIDNewItem, LPCSTR lpszNewItem)
 {
     QWidget* menu = M(m_hMenu);
@@ -395,11 +367,4 @@ bool AfxInvokeMenuItem(HWND hWnd, UINT nID, bool systemMenu)
     else
         ::SendMessage(hWnd, WM_COMMAND, MAKELONG(WORD(nID), 0), 0);
     return true;
-}
-
-// The text a menu entry shows, for the test hooks; empty when missing.
-QString AfxMenuItemText(HMENU hMenu, UINT nID)
-{
-    QAction* a = FindAction(M(hMenu), nID, MF_BYCOMMAND);
-    return a ? a->text() : QString();
 }

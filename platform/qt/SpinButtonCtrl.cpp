@@ -185,16 +185,6 @@ int CSpinButtonCtrl::GetPos32(BOOL* pbError) const
     return v;
 }
 
-CWnd* CSpinButtonCtrl::SetBuddy(CWnd* pWndBuddy)
-{
-    UpDownWidget* w = UpDown(m_hWnd);
-    if (!w)
-        return nullptr;
-    CWnd* old = w->buddy ? CWnd::FromHandle(HandleFromWidget(w->buddy)) : nullptr;
-    w->Attach(pWndBuddy ? WidgetFromHandle(pWndBuddy->m_hWnd) : nullptr);
-    return old;
-}
-
 CWnd* CSpinButtonCtrl::GetBuddy() const
 {
     UpDownWidget* w = UpDown(m_hWnd);

@@ -79,13 +79,6 @@ QWidget* AfxCreateStaticWidget(const DialogItemTemplate& item, QWidget* parent)
     return label;
 }
 
-HICON CStatic::SetIcon(HICON hIcon)
-{
-    return reinterpret_cast<HICON>(::SendMessage(m_hWnd, STM_SETICON, reinterpret_cast<WPARAM>(hIcon)));
-}
-
-HICON CStatic::GetIcon() const { return reinterpret_cast<HICON>(::SendMessage(m_hWnd, STM_GETICON)); }
-
 void CStatic::SetTextColor(COLORREF color)
 {
     QWidget* w = WidgetFromHandle(m_hWnd);

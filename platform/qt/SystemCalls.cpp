@@ -59,17 +59,3 @@ UINT RegisterWindowMessageA(LPCSTR name)
     registered.emplace(key, next);
     return next++;
 }
-
-int GetSystemMetrics(int index)
-{
-    QScreen* screen = qobject_cast<QGuiApplication*>(qApp) ? QGuiApplication::primaryScreen() : nullptr;
-    switch (index) {
-    case SM_CXSCREEN: return screen ? screen->geometry().width() : 0;
-    case SM_CYSCREEN: return screen ? screen->geometry().height() : 0;
-    case SM_CXICON:
-    case SM_CYICON: return 32;
-    case SM_CXSMICON:
-    case SM_CYSMICON: return 16;
-    default: return 0;
-    }
-}

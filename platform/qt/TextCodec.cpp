@@ -93,6 +93,4 @@ QString FromAnsi(const char* text, std::size_t length)
 
 QString FromAnsi(const char* text) { return text ? FromAnsi(text, std::strlen(text)) : QString(); }
 
-QString FromAnsi(const QByteArray& bytes) { return FromAnsi(bytes.constData(), std::size_t(bytes.size())); }
-
 QByteArray ToAnsi(const QString& text) { return text.toUtf8(); }

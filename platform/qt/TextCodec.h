@@ -14,7 +14,6 @@ bool AfxIsValidUtf8(const char* text, std::size_t length);
 // Decodes program text for display: UTF-8 when valid, else Windows-1252.
 QString FromAnsi(const char* text);
 QString FromAnsi(const char* text, std::size_t length);
-QString FromAnsi(const QByteArray& bytes);
 
 // Encodes widget text for the program (UTF-8).
 QByteArray ToAnsi(const QString& text);

@@ -35,12 +35,6 @@ void CToolTipCtrl::UpdateTipText(LPCSTR lpszText, CWnd* pWnd, UINT_PTR)
     Apply();
 }
 
-void CToolTipCtrl::Activate(BOOL bActivate)
-{
-    m_bActive = bActivate != FALSE;
-    Apply();
-}
-
 void CToolTipCtrl::RelayEvent(LPMSG) {}
 
 BOOL CToolTipCtrl::DestroyWindow()

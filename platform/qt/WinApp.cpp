@@ -169,14 +169,11 @@ BOOL CWinApp::PreTranslateMessage(MSG* pMsg)
 
 HICON CWinApp::LoadIcon(UINT nIDResource) const { return AfxLoadIconHandle(nIDResource); }
 
-HCURSOR CWinApp::LoadStandardCursor(LPCSTR lpszCursorName) const { return LoadCursorA(nullptr, lpszCursorName); }
-
 void CWinApp::OnHelp() { Trace("No help file.\n"); }
 
 CWinApp* AfxGetApp() { return g_pApp; }
 CWnd* AfxGetMainWnd() { return g_pApp ? g_pApp->m_pMainWnd : nullptr; }
 HINSTANCE AfxGetInstanceHandle() { return reinterpret_cast<HINSTANCE>(&g_instanceTag); }
-HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
 void AfxEnableControlContainer() {}
 
 LPCSTR AfxGetAppName()

@@ -265,14 +265,6 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     return TRUE;
 }
 
-BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
-{
-    if (!pParent)
-        return FALSE;
-    HWND h = ::GetDlgItem(pParent->m_hWnd, int(nID));
-    return h ? SubclassWindow(h) : FALSE;
-}
-
 void CWnd::PreSubclassWindow() {}
 
 // ---- Key routing and destruction -----------------------------------------------------------

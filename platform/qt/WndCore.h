@@ -7,7 +7,6 @@
 
 #include <QString>
 
-
 class QWidget;
 class QKeyEvent;
 class QIcon;
@@ -79,5 +78,4 @@ void AfxSetMenuOwner(HMENU hMenu, QWidget* window, bool systemMenu);
 
 // Runs a menu entry of a window (its menu bar, or its system menu) as a click would.
 bool AfxInvokeMenuItem(HWND hWnd, UINT nID, bool systemMenu);
-QString AfxMenuItemText(HMENU hMenu, UINT nID);
 

@@ -54,16 +54,6 @@ void CWnd::GetWindowRect(LPRECT rect) const
     rect->bottom = r.top() + r.height();
 }
 
-void CWnd::ClientToScreen(POINT* point) const
-{
-    QWidget* w = W(m_hWnd);
-    if (!point || !AfxIsLiveWidget(w))
-        return;
-    QPoint p = w->mapToGlobal(ClientOrigin(w) + QPoint(point->x, point->y));
-    point->x = p.x();
-    point->y = p.y();
-}
-
 void CWnd::ScreenToClient(POINT* point) const
 {
     QWidget* w = W(m_hWnd);
@@ -72,16 +62,6 @@ void CWnd::ScreenToClient(POINT* point) const
     QPoint p = w->mapFromGlobal(QPoint(point->x, point->y)) - ClientOrigin(w);
     point->x = p.x();
     point->y = p.y();
-}
-
-void CWnd::ClientToScreen(LPRECT rect) const
-{
-    if (!rect)
-        return;
-    POINT a{rect->left, rect->top}, b{rect->right, rect->bottom};
-    ClientToScreen(&a);
-    ClientToScreen(&b);
-    *rect = RECT{a.x, a.y, b.x, b.y};
 }
 
 void CWnd::ScreenToClient(LPRECT rect) const
@@ -108,12 +88,6 @@ void CWnd::MoveWindow(int x, int y, int width, int height, BOOL)
         QPoint origin = w->parentWidget() ? ClientOrigin(w->parentWidget()) : QPoint();
         w->setGeometry(origin.x() + x, origin.y() + y, std::max(0, width), std::max(0, height));
     }
-}
-
-void CWnd::MoveWindow(LPRECT rect, BOOL bRepaint)
-{
-    if (rect)
-        MoveWindow(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, bRepaint);
 }
 
 void CWnd::CenterWindow(CWnd* pAlternateOwner)
@@ -162,25 +136,6 @@ DWORD CWnd::GetStyle() const
     return style;
 }
 
-DWORD CWnd::GetExStyle() const
-{
-    QWidget* w = W(m_hWnd);
-    return AfxIsLiveWidget(w) ? w->property(kExStyleProperty).toUInt() : 0;
-}
-
-BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT)
-{
-    QWidget* w = W(m_hWnd);
-    if (!AfxIsLiveWidget(w))
-        return FALSE;
-    DWORD old = w->property(kStyleProperty).toUInt();
-    DWORD style = (old & ~remove) | add;
-    if (style == old)
-        return FALSE;
-    w->setProperty(kStyleProperty, style);
-    return TRUE;
-}
-
 // ---- Children ----------------------------------------------------------------------
 
 HWND GetDlgItem(HWND hDlg, int nID)
@@ -212,12 +167,6 @@ CWnd* CWnd::GetParent() const
 {
     QWidget* w = W(m_hWnd);
     return AfxIsLiveWidget(w) && w->parentWidget() ? FromHandle(HandleFromWidget(w->parentWidget())) : nullptr;
-}
-
-CWnd* CWnd::GetTopLevelParent() const
-{
-    QWidget* w = W(m_hWnd);
-    return AfxIsLiveWidget(w) ? FromHandle(HandleFromWidget(w->window())) : nullptr;
 }
 
 void CWnd::SetDlgItemText(int nID, LPCSTR text)

@@ -121,11 +121,6 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return ::SendMessage(m_hWnd, message, wParam, lParam);
 }
 
-BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return ::PostMessage(m_hWnd, message, wParam, lParam);
-}
-
 LRESULT SendMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     QWidget* w = W(hWnd);
@@ -290,12 +285,6 @@ CMenu* CWnd::GetSystemMenu(BOOL bRevert) const
     return h ? CMenu::FromHandle(h) : nullptr;
 }
 
-void CWnd::DrawMenuBar()
-{
-    if (QWidget* w = W(m_hWnd); AfxIsLiveWidget(w))
-        w->update();
-}
-
 // ---- Data exchange -------------------------------------------------------------------
 
 void CWnd::DoDataExchange(CDataExchange*) {}
@@ -313,20 +302,8 @@ BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
 
 // ---- Default handlers -----------------------------------------------------------------
 
-int CWnd::OnCreate(void*) { return int(Default()); }
 void CWnd::OnDestroy() { Default(); }
-void CWnd::OnClose() { Default(); }
-void CWnd::OnPaint() { Default(); }
-HCURSOR CWnd::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(Default()); }
 void CWnd::OnSize(UINT, int, int) { Default(); }
 void CWnd::OnTimer(UINT_PTR) { Default(); }
 void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
-BOOL CWnd::OnHelpInfo(HELPINFO*) { return BOOL(Default()); }
 void CWnd::OnKeyDown(UINT, UINT, UINT) { Default(); }
-void CWnd::OnMouseMove(UINT, CPoint) { Default(); }
-void CWnd::OnLButtonDown(UINT, CPoint) { Default(); }
-void CWnd::OnLButtonUp(UINT, CPoint) { Default(); }
-void CWnd::OnSetFocus(CWnd*) { Default(); }
-void CWnd::OnKillFocus(CWnd*) { Default(); }
-BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) { return BOOL(Default()); }
-void CWnd::OnCaptureChanged(CWnd*) { Default(); }

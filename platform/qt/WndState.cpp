@@ -118,13 +118,6 @@ HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon)
         ::SendMessage(m_hWnd, WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon)));
 }
 
-HICON CWnd::GetIcon(BOOL bBigIcon) const
-{
-    if (!m_hWnd || !AfxIsLiveWidget(W(m_hWnd)))
-        return nullptr;
-    return reinterpret_cast<HICON>(W(m_hWnd)->property(bBigIcon ? kIconBigProperty : kIconSmallProperty).value<quintptr>());
-}
-
 // ---- State -----------------------------------------------------------------------
 
 BOOL ShowWindow(HWND hWnd, int nCmdShow)
@@ -185,15 +178,6 @@ BOOL SetForegroundWindow(HWND hWnd)
     top->activateWindow();
     g_lastForeground = top;
     return top->isVisible();
-}
-
-HWND GetForegroundWindow()
-{
-    if (QWidget* a = QApplication::activeWindow())
-        return HandleFromWidget(a);
-    if (g_lastForeground && AfxIsLiveWidget(g_lastForeground) && g_lastForeground->isVisible())
-        return HandleFromWidget(g_lastForeground);
-    return nullptr;
 }
 
 bool AfxIsForeground(HWND hWnd)
@@ -299,10 +283,4 @@ void CWnd::Invalidate(BOOL)
 {
     if (QWidget* w = W(m_hWnd); AfxIsLiveWidget(w))
         w->update();
-}
-
-void CWnd::UpdateWindow()
-{
-    if (QWidget* w = W(m_hWnd); AfxIsLiveWidget(w) && w->isVisible())
-        w->repaint();
 }

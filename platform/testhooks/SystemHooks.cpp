@@ -66,8 +66,6 @@ void QueueModalDialogAction(void (*action)(HWND hDlg, void* context), void* cont
         AfxQtSeam().modalActions.emplace_back(action, context);
 }
 
-std::vector<TimerInfo> ArmedTimers() { return AfxArmedTimers(); }
-
 bool IsTimerArmed(HWND hWnd, UINT_PTR id, UINT* period)
 {
     for (const TimerInfo& t : AfxArmedTimers()) {
@@ -98,16 +96,6 @@ void ClearSounds() { AfxQtSeam().soundsPlayed.clear(); }
 int Beeps() { return AfxQtSeam().beeps; }
 
 std::vector<HotKeyRecord> RegisteredHotKeys() { return AfxRegisteredHotKeys(); }
-
-void PressHotKey(int id)
-{
-    for (const HotKeyRecord& k : AfxRegisteredHotKeys()) {
-        if (k.id == id) {
-            ::SendMessage(k.hWnd, WM_HOTKEY, WPARAM(k.id), MAKELONG(WORD(k.modifiers), WORD(k.vk)));
-            return;
-        }
-    }
-}
 
 const std::vector<std::vector<std::string>>& ProgramsStarted() { return AfxPosixSeam().programsStarted; }
 void ClearProgramsStarted() { AfxPosixSeam().programsStarted.clear(); }

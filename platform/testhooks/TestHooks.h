@@ -93,7 +93,6 @@ void QueueModalDialogAction(void (*action)(HWND hDlg, void* context), void* cont
 
 // ---- Timers -----------------------------------------------------------------
 using TimerInfo = AfxArmedTimer;
-std::vector<TimerInfo> ArmedTimers();
 // True when timer id of hWnd is armed; its period in *period.
 bool IsTimerArmed(HWND hWnd, UINT_PTR id, UINT* period = nullptr);
 // Makes an armed timer expire now (the WM_TIMER arrives as from the system).
@@ -112,15 +111,11 @@ void ClickTray(UINT mouseMessage);
 // Whether the desktop offers a tray; tests may pretend either way.
 void SetTrayAvailable(int available);  // 1 yes, 0 no, -1 ask the desktop
 
-// ---- Sound, hotkey, shell -------------------------------------------------------
+// ---- Sound and hotkeys -------------------------------------------------------
 const std::vector<std::string>& SoundsPlayed();  // paths PlaySoundA was asked to play
 void ClearSounds();
-// Resource id of a loaded icon (LoadIcon), 0 for unknown handles.
-UINT IconId(HICON hIcon);
 using HotKeyRecord = AfxHotKeyRecord;
 std::vector<HotKeyRecord> RegisteredHotKeys();
-// Delivers WM_HOTKEY as a press of a registered hotkey would.
-void PressHotKey(int id);
 
 // ---- Programs and files -------------------------------------------------------
 // The argument lists of the programs CreateProcessA started.

@@ -173,8 +173,6 @@ HWND FocusWindow() { return AfxFocusWindow(); }
 
 bool IsForeground(HWND hWnd) { return AfxIsForeground(hWnd); }
 
-UINT IconId(HICON hIcon) { return AfxIconResourceId(hIcon); }
-
 COLORREF TextColor(HWND hWnd)
 {
     QWidget* w = WidgetFromHandle(hWnd);
