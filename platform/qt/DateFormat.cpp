@@ -1,6 +1,7 @@
 #include "platform/DateFormat.h"
 
 #include "platform/LastError.h"
+#include "platform/Time.h"
 #include "platform/qt/TextCodec.h"
 
 #include <QDate>
@@ -10,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <unistd.h>
 #include <string>
 #include <string_view>
 
@@ -105,17 +105,8 @@ const ResolvedLocale* ResolveLocale(LCID lcid)
 
 SYSTEMTIME Now()
 {
-    std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    SYSTEMTIME st;
-    st.wYear = WORD(tm.tm_year + 1900);
-    st.wMonth = WORD(tm.tm_mon + 1);
-    st.wDayOfWeek = WORD(tm.tm_wday);
-    st.wDay = WORD(tm.tm_mday);
-    st.wHour = WORD(tm.tm_hour);
-    st.wMinute = WORD(tm.tm_min);
-    st.wSecond = WORD(tm.tm_sec);
+    SYSTEMTIME st{};
+    CTime(std::time(nullptr)).GetAsSystemTime(st);
     return st;
 }
 
