@@ -1,4 +1,4 @@
-// Small Win32 calls: beep, string copy, registered messages, system metrics.
+// Small Win32 calls: beep, string copy, registered window messages.
 
 #include "platform/Wnd.h"
 

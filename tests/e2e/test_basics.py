@@ -120,7 +120,6 @@ class CommandLine(h.E2ETest):
         app.open_quit_box()
         app.answer_quit("Ja")
         self.assertEqual(app.wait_exit(), 0)
-        # needs: absolute path
         self.assertEqual(h.read_registry(s.registry).get("LastFile"), str(work / "lista.tlv"))
 
         # Started again from elsewhere without arguments: the same list.
@@ -144,7 +143,6 @@ class CommandLine(h.E2ETest):
 class OpenAnother(h.E2ETest):
 
     def test_ctrl_o_saves_the_current_list_first(self):
-        # needs: save before open
         s = self.session()
         s.settings()
         a = s.home / "a.tlv"
@@ -169,7 +167,6 @@ class OpenAnother(h.E2ETest):
 class OneProgramPerList(h.E2ETest):
 
     def test_second_start_on_same_file_raises_first_and_exits(self):
-        # needs: single instance
         s = self.session(tray=True)
         s.settings()
         h.write_tlv(s.data_file, [("En", self.now_stored(86400), 1, 3600, 0)])
@@ -193,7 +190,6 @@ class OneProgramPerList(h.E2ETest):
         self.assertTrue(first.alive())
 
     def test_second_start_restores_the_iconified_first_window(self):
-        # needs: single instance
         s = self.session(tray=False)
         s.settings()
         first = self.start()

@@ -55,7 +55,6 @@ class Dialogs(h.E2ETest):
         self.assertTrue(app.main_windows())
 
     def test_f1_does_not_freeze_the_window(self):
-        # needs: F1 without freeze
         s = self.session()
         s.settings()
         bindir = s.root / "bin"

@@ -40,7 +40,6 @@ class SigTerm(h.E2ETest):
         self.assertEqual(reg.get("LastFile"), str(s.data_file))
 
     def test_repeated_sigterm_still_saves_once_and_ends(self):
-        # needs: robust SIGTERM
         s = self.session()
         s.settings()
         app = self.start()
@@ -51,7 +50,6 @@ class SigTerm(h.E2ETest):
         self.assertEqual(left, [], "no temporary files left behind")
 
     def test_sigterm_while_quit_box_is_open(self):
-        # needs: robust SIGTERM
         s = self.session()
         s.settings()
         app = self.start()
@@ -61,7 +59,6 @@ class SigTerm(h.E2ETest):
         self.assertEqual(h.texts_in(s.data_file), ["Fragan oppen"])
 
     def test_sigterm_while_settings_dialog_is_open(self):
-        # needs: robust SIGTERM
         s = self.session()
         s.settings()
         app = self.start()
@@ -74,7 +71,6 @@ class SigTerm(h.E2ETest):
         self.assertIn("LastFile", h.read_registry(s.registry))
 
     def test_sigterm_while_load_error_box_is_open(self):
-        # needs: robust SIGTERM
         s = self.session()
         s.settings()
         bad = s.home / "trasig.tlv"
@@ -87,7 +83,6 @@ class SigTerm(h.E2ETest):
         self.assertTrue(kept, "the unreadable file's content was lost")
 
     def test_sigterm_when_save_fails_writes_a_recovery_file(self):
-        # needs: recovery file
         s = self.user_session()
         s.settings()
         folder = s.home / "skyddad"
@@ -109,7 +104,6 @@ class SigTerm(h.E2ETest):
 class UnreadableFiles(h.E2ETest):
 
     def test_default_file_with_bom_is_copied_aside_silently(self):
-        # needs: unreadable copy
         s = self.session()
         s.settings()
         original = h.write_tlv(s.data_file, [BOM_LIST], raw_prefix=b"\xef\xbb\xbf")
@@ -123,7 +117,6 @@ class UnreadableFiles(h.E2ETest):
         self.assertIn("Ny lista", h.texts_in(s.data_file))
 
     def test_named_unreadable_file_shows_box_then_is_copied_aside(self):
-        # needs: unreadable copy
         s = self.session()
         s.settings()
         bad = s.home / "trasig.tlv"
@@ -144,7 +137,6 @@ class UnreadableFiles(h.E2ETest):
         self.assertEqual(h.texts_in(bad), ["Efter felet"])
 
     def test_damaged_settings_store_keeps_the_other_values(self):
-        # needs: damaged store
         s = self.session()
         other = s.home / "annan.tlv"
         h.write_tlv(other, [("Fran LastFile", self.now_stored(86400), 1, 600, 1)])
@@ -180,7 +172,6 @@ class UnreadableFiles(h.E2ETest):
 class Saving(h.E2ETest):
 
     def test_stray_temporary_files_are_cleaned_at_save(self):
-        # needs: temp cleanup
         s = self.session()
         s.settings()
         h.write_tlv(s.data_file, [("Lista", self.now_stored(86400), 1, 600, 1)])
@@ -205,7 +196,6 @@ class Saving(h.E2ETest):
             self.assertTrue(p.exists(), "%s is not ours to remove" % p.name)
 
     def test_save_in_place_when_folder_is_not_writable(self):
-        # needs: save in place
         s = self.user_session()
         s.settings()
         folder = s.home / "las"
@@ -223,7 +213,6 @@ class Saving(h.E2ETest):
         self.assertEqual(h.texts_in(listfile), ["Fanns", "Sparad pa plats"])
 
     def test_write_protected_file_ctrl_s_asks(self):
-        # needs: save error box
         s = self.user_session()
         s.settings()
         listfile = s.home / "skyddad.tlv"

@@ -23,21 +23,18 @@ class KeyboardAtOnce(h.E2ETest):
                      what="%r typed without a click to reach the list" % text)
 
     def test_after_start_without_tray(self):
-        # needs: focus at start
         s = self.session(tray=False)
         s.settings()
         app = self.start()
         self.type_and_expect_saved(app, "Direkt efter start")
 
     def test_after_start_with_tray(self):
-        # needs: focus at start
         s = self.session(tray=True)
         s.settings()
         app = self.start()
         self.type_and_expect_saved(app, "Direkt med ikon")
 
     def test_after_tray_click(self):
-        # needs: focus after show
         s = self.session(tray=True)
         s.settings()
         app = self.start()
@@ -48,7 +45,6 @@ class KeyboardAtOnce(h.E2ETest):
         self.type_and_expect_saved(app, "Efter ikonklick")
 
     def test_after_alarm_restores(self):
-        # needs: focus after show
         s = self.session(tray=True)
         s.settings(RemindTime=600)
         h.write_tlv(s.data_file, [("Larm", self.now_stored(6), 1, 600, 1)])
@@ -85,10 +81,8 @@ class HotKey(h.E2ETest):
         h.wait_until(lambda: s.x.active_window() == w, 5, what="the window to be the active one")
 
     def test_ctrl_alt_t_with_numlock_from_tray_then_typing(self):
-        # needs: hotkey with NumLock
         s, app = self.hidden_app(VK_T, CTRL | ALT, numlock=True)
         self.press_and_expect_window(s, app, "ctrl+alt+t")
-        # needs: focus after show
         s.x.type("Via snabbtangent")
         s.x.key("Return")
         s.x.key("ctrl+s")
@@ -96,17 +90,14 @@ class HotKey(h.E2ETest):
                      what="the text typed after the hotkey")
 
     def test_ctrl_f12_with_numlock(self):
-        # needs: hotkey with NumLock
         s, app = self.hidden_app(VK_F12, CTRL, numlock=True)
         self.press_and_expect_window(s, app, "ctrl+F12")
 
     def test_ctrl_alt_o_umlaut_on_swedish_keymap(self):
-        # needs: hotkey for every key
         s, app = self.hidden_app(VK_OEM_3, CTRL | ALT, layout="se")
         self.press_and_expect_window(s, app, "ctrl+alt+odiaeresis")
 
     def test_ctrl_shift_t_restores_iconified_window_without_tray(self):
-        # needs: no tray
         s, app = self.hidden_app(VK_T, CTRL | SHIFT, tray=False)
         self.press_and_expect_window(s, app, "ctrl+shift+t")
 
@@ -121,7 +112,6 @@ class HotKey(h.E2ETest):
 class HotKeyFromSettings(h.E2ETest):
 
     def test_set_ctrl_alt_o_umlaut_in_the_settings_dialog(self):
-        # needs: hotkey for every key
         s = self.session(tray=True)
         s.keymap("se")
         s.settings()

@@ -23,7 +23,6 @@ class Notifications(h.E2ETest):
                                         check=False).split()]
 
     def test_alarm_notifies_repeats_in_place_and_withdraws_when_nothing_is_due(self):
-        # needs: notification
         s = self.session(tray=True, notifications=True)
         s.settings(RemindTime=5)
         soon = self.now_stored(4)
@@ -61,7 +60,6 @@ class Notifications(h.E2ETest):
         self.assertEqual(n["body"], "Det finns 1 meddelanden att läsa.\nRedan sen")
 
     def test_clicking_the_notification_restores_the_hidden_window(self):
-        # needs: notification
         s = self.session(tray=True, notifications=True)
         # Esc must not push the reminder away (that would withdraw the notification).
         s.settings(RemindTime=600, PushOnMinize=0)

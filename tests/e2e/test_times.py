@@ -25,7 +25,6 @@ ROWS = [
 class TimesInZones(h.E2ETest):
 
     def check_zone(self, tz):
-        # needs: exact times
         s = self.session(tz=tz)
         s.settings()
         reminders = [(text, h.stored_from_local(tz, *lt), 1, 3600, 0) for text, lt in ROWS]

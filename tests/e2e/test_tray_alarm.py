@@ -57,7 +57,6 @@ class Tray(h.E2ETest):
         app.wait_main_window()
 
     def test_tray_started_after_talvo_gets_the_icon_at_once(self):
-        # needs: late tray
         s = self.session(tray=False)
         s.settings(RemindTime=600)
         h.write_tlv(s.data_file, [("Senare", self.now_stored(86400), 1, 600, 1)])
@@ -97,7 +96,6 @@ class Alarm(h.E2ETest):
         self.assertIn("ALARM", app.stderr())
 
     def test_no_tray_esc_iconifies_and_alarm_restores(self):
-        # needs: no tray
         s = self.session(tray=False)
         s.settings()
         self.due_list(s, 8)
@@ -111,7 +109,6 @@ class Alarm(h.E2ETest):
         s.shot("alarm-restored-without-tray")
 
     def test_f8_pushes_due_reminders_and_the_tray_stops_being_red_at_once(self):
-        # needs: tray colour after push
         s = self.session(tray=True)
         s.settings(BlinkOnAlarm=0)
         past = self.now_stored(-30)
