@@ -219,8 +219,8 @@ void CMainDlg::OnDestroy()
     UnregisterHotKey(m_hWnd, 1);
     KillTimer(1);
     KillTimer(2);
-    NOTIFYICONDATA nid;
-    nid.cbSize = 88;
+    NOTIFYICONDATAA nid{};
+    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
     nid.hWnd = m_hWnd;
     nid.uID = 0;
     nid.uFlags = NIF_MESSAGE;

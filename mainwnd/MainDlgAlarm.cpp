@@ -129,7 +129,7 @@ void CMainDlg::UpdateTrayIcon(int dueCount)
     TrayNotify(message, AfxGetApp()->LoadIcon(icon), tip, true);
     if (icon != IDI_TRAY_ALARM && m_bAlarmNotified) {
         // Nothing is due any more: the notification would only mislead.
-        NOTIFYICONDATA nid;
+        NOTIFYICONDATAA nid{};
         nid.cbSize = sizeof nid;
         nid.hWnd = m_hWnd;
         nid.uFlags = NIF_INFO;
@@ -140,7 +140,7 @@ void CMainDlg::UpdateTrayIcon(int dueCount)
 
 void CMainDlg::ShowAlarmNotification(int dueCount)
 {
-    NOTIFYICONDATA nid;
+    NOTIFYICONDATAA nid{};
     nid.cbSize = sizeof nid;
     nid.hWnd = m_hWnd;
     nid.uFlags = NIF_INFO;
@@ -168,8 +168,8 @@ void CMainDlg::ShowAlarmNotification(int dueCount)
 
 BOOL CMainDlg::TrayNotify(DWORD dwMessage, HICON hIcon, LPCSTR lpszTip, bool bSetTip)
 {
-    NOTIFYICONDATA nid;
-    nid.cbSize = 88;
+    NOTIFYICONDATAA nid{};
+    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
     nid.hWnd = m_hWnd;
     nid.uID = 0;
     nid.uFlags = bSetTip ? NIF_MESSAGE | NIF_ICON | NIF_TIP : NIF_MESSAGE | NIF_ICON;

@@ -81,7 +81,7 @@ void CMainDlg::OnFindNext()
     text.Format(format, m_strFindText.GetString());
     caption.LoadString(AFX_IDS_APP_TITLE);
     const HWND owner = m_pFindDlg && ::IsWindow(m_pFindDlg->m_hWnd) ? m_pFindDlg->m_hWnd : m_hWnd;
-    MessageBoxA(owner, text, caption, MB_ICONINFORMATION);
+    ::MessageBoxA(owner, text, caption, MB_ICONINFORMATION);
 }
 
 void CMainDlg::OnNewMessage() { OnNew(); }

@@ -2,6 +2,10 @@
 // CString: MFC's string as a Qt-free value class over a byte string.
 // Out-of-range arguments clamp as MFC's do; nothing here is undefined.
 
+// Before the class: on Windows the SDK's LoadString macro renames the member
+// (LoadStringA), and every file must see the same name.
+#include "platform/Win32.h"
+
 #include <cstdarg>
 #include <string>
 

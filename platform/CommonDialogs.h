@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#ifndef _WIN32
 using LPOFNHOOKPROC = UINT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
 
 struct OPENFILENAMEA {
@@ -68,3 +69,4 @@ BOOL GetOpenFileNameA(LPOPENFILENAMEA lpofn);
 BOOL GetSaveFileNameA(LPOPENFILENAMEA lpofn);
 // Why the last dialog returned 0; 0 when the user cancelled.
 DWORD CommDlgExtendedError();
+#endif

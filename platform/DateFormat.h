@@ -8,6 +8,7 @@
 
 #include "platform/Win32.h"
 
+#ifndef _WIN32
 using LCID = DWORD;
 
 constexpr LCID LOCALE_INVARIANT = 0x007F;
@@ -30,3 +31,4 @@ int GetDateFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCSTR 
                    int cchDate);
 int GetTimeFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCSTR lpFormat, LPSTR lpTimeStr,
                    int cchTime);
+#endif

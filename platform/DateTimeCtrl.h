@@ -12,5 +12,7 @@ public:
     BOOL SetTime(const CTime* pTime);
     DWORD GetTime(CTime& time) const;  // GDT_VALID 0
 };
+#ifndef _WIN32
 constexpr DWORD GDT_VALID = 0;
 constexpr DWORD GDT_NONE = 1;
+#endif

@@ -7,6 +7,7 @@ class CEdit : public CWnd {
 public:
 };
 
+#ifndef _WIN32
 constexpr DWORD ES_MULTILINE = 0x0004;
 
 constexpr UINT EM_GETSEL = 0x00B0;
@@ -15,3 +16,4 @@ constexpr UINT EM_REPLACESEL = 0x00C2;
 constexpr UINT EM_LIMITTEXT = 0x00C5;
 constexpr UINT EM_SETREADONLY = 0x00CF;
 constexpr UINT EM_GETLIMITTEXT = 0x00D5;
+#endif

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#ifndef _WIN32
 struct SECURITY_ATTRIBUTES;
 
 constexpr int CSIDL_STARTUP = 0x0007;
@@ -40,3 +41,4 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
 // folder, "." and ".." parts are resolved. Returns the length; when the
 // buffer is too small, the size it needs (with the terminator).
 DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart);
+#endif

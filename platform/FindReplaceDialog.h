@@ -6,6 +6,7 @@
 #include "platform/CString.h"
 #include "platform/Dialog.h"
 
+#ifndef _WIN32
 struct FINDREPLACEA {
     DWORD lStructSize = sizeof(FINDREPLACEA);
     HWND hwndOwner = nullptr;
@@ -20,6 +21,7 @@ struct FINDREPLACEA {
 using FINDREPLACE = FINDREPLACEA;
 
 inline constexpr const char* FINDMSGSTRING = "commdlg_FindReplace";
+#endif
 
 class CFindReplaceDialog : public CDialog {
 public:

@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/Win32.h"
 
+#ifndef _WIN32
 constexpr int LF_FACESIZE = 32;
 constexpr LONG FW_NORMAL = 400;
 constexpr LONG FW_BOLD = 700;
@@ -22,6 +23,7 @@ struct LOGFONT {
     char lfFaceName[LF_FACESIZE] = {};
 };
 using LOGFONTA = LOGFONT;
+#endif
 
 class CFont {
 public:

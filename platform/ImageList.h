@@ -1,11 +1,13 @@
 #pragma once
 #include "platform/Win32.h"
 
+#ifndef _WIN32
 struct HIMAGELIST__;
 using HIMAGELIST = HIMAGELIST__*;
 constexpr UINT ILC_COLOR = 0x0000;
 constexpr UINT ILC_MASK = 0x0001;
 constexpr UINT ILC_COLOR32 = 0x0020;
+#endif
 
 // A row of equally wide images, from a bitmap strip or from icons.
 class CImageList {

@@ -4,11 +4,14 @@
 
 #include "platform/Win32.h"
 
+#ifndef _WIN32
 constexpr long ERROR_NO_MORE_FILES = 18;
 constexpr long ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr long ERROR_INVALID_FLAGS = 1004;
 
 DWORD GetLastError();
 void SetLastError(DWORD dwErrCode);
+#endif
+
 // The Win32 code closest to an errno value.
 DWORD Win32ErrorFromErrno(int error);

@@ -25,7 +25,9 @@ public:
     CMenu* GetSubMenu(int nPos) const;
 };
 
+#ifndef _WIN32
 UINT CheckMenuItem(HMENU hMenu, UINT uIDCheckItem, UINT uCheck);
 UINT GetMenuState(HMENU hMenu, UINT uId, UINT uFlags);
 HMENU GetMenu(HWND hWnd);
 HMENU GetSystemMenu(HWND hWnd, BOOL bRevert);
+#endif

@@ -1,5 +1,6 @@
 #pragma once
-// The registry functions of advapi32 over a per-user store file:
+// The registry functions of advapi32 (on Windows its own) and, elsewhere,
+// the same functions over a per-user store file:
 // $XDG_CONFIG_HOME/Talvo/registry.reg (default ~/.config/Talvo/registry.reg),
 // a REGEDIT4 text file (see platform/RegistryStore.h). Qt-free.
 //
@@ -23,6 +24,7 @@
 #include <cstdint>
 #include <string>
 
+#ifndef _WIN32
 using REGSAM = DWORD;
 using PHKEY = HKEY*;
 using LPDWORD = DWORD*;
@@ -90,6 +92,7 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
                     DWORD cbData);
 LONG RegFlushKey(HKEY hKey);
 LONG RegCloseKey(HKEY hKey);
+#endif
 
 // Lets the event loop write pending changes at the end of its current turn:
 // schedule is called once for each batch of changes and should arrange a call
@@ -97,6 +100,8 @@ LONG RegCloseKey(HKEY hKey);
 // RegFlushKey or the end of the program.
 void AfxSetRegistryFlushScheduler(void (*schedule)());
 
+#ifndef _WIN32
 // Where the store lives for the current environment.
 std::string RegistryStoreFolder();
 std::string RegistryStorePath();
+#endif

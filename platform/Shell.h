@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
 constexpr long SE_ERR_FNF = 2;
 constexpr long SE_ERR_PNF = 3;
 constexpr long SE_ERR_OOM = 8;
@@ -55,5 +56,7 @@ BOOL CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, SECURITY_ATTR
                     LPVOID lpEnvironment, LPCSTR lpCurrentDirectory, LPSTARTUPINFOA lpStartupInfo,
                     LPPROCESS_INFORMATION lpProcessInformation);
 BOOL CloseHandle(HANDLE hObject);
+#endif
+
 // The arguments of a Windows command line, as CreateProcessA splits it.
 std::vector<std::string> AfxSplitCommandLine(const char* line);

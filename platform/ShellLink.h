@@ -1,15 +1,17 @@
 #pragma once
-// A small stand-in for COM and the shell link object (ole32, shell32). On
-// Linux a shell link is an XDG desktop entry: IPersistFile::Save writes a
-// ".desktop" file (a name ending in ".lnk" is saved with ".desktop" instead),
-// with Type=Application, Name (the file's base name), Exec (the target,
-// quoted and escaped as the Desktop Entry format asks) and Comment, Path when
-// set. The autostart folder is created when it is missing. Qt-free.
+// COM and the shell link object (ole32, shell32): the SDK's own on Windows,
+// elsewhere a small stand-in. On Linux a shell link is an XDG desktop entry:
+// IPersistFile::Save writes a ".desktop" file (a name ending in ".lnk" is
+// saved with ".desktop" instead), with Type=Application, Name (the file's
+// base name), Exec (the target, quoted and escaped as the Desktop Entry
+// format asks) and Comment, Path when set. The autostart folder is created
+// when it is missing. Qt-free.
 
 #include "platform/Win32.h"
 
 #include <string>
 
+#ifndef _WIN32
 using WCHAR = char16_t;
 using LPWSTR = WCHAR*;
 using LPCWSTR = const WCHAR*;
@@ -102,3 +104,4 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int
 std::string DesktopEntryExec(const std::string& program, const std::string& arguments);
 // A string value escaped for a desktop entry (\s, \n, \t, \r, \\).
 std::string DesktopEntryEscape(const std::string& value);
+#endif

@@ -1,9 +1,11 @@
 #pragma once
 #include "platform/Win32.h"
 
+#ifndef _WIN32
 // Plays a .wav file (SND_FILENAME), asynchronously with SND_ASYNC. Returns
 // FALSE at once for a missing or unreadable file; SND_NODEFAULT: no fallback sound.
 BOOL PlaySoundA(LPCSTR pszSound, HMODULE hmod, DWORD fdwSound);
+#endif
 
 // Before the program ends: lets a sound still being loaded finish loading.
 void AfxSettleSound();

@@ -5,6 +5,7 @@
 
 #include <ctime>
 
+#ifndef _WIN32
 using errno_t = int;
 
 // Reads the zone afresh (TZ here, the system's zone on Windows).
@@ -15,3 +16,4 @@ errno_t _get_timezone(long* seconds);
 errno_t _get_daylight(int* hours);
 // The local time of an instant; non-zero when it cannot be converted.
 errno_t localtime_s(std::tm* result, const std::time_t* time);
+#endif

@@ -1,9 +1,40 @@
 #pragma once
 // The Win32 types, constants and structures the program uses, with their Win32 values.
-// Qt-free: the program code includes this, never a Qt header.
+// On Windows they are the SDK's own; elsewhere they are declared here, with the
+// SDK's names. Qt-free: the program code includes this, never a Qt header.
 
 #include <cstddef>
 #include <cstdint>
+
+#ifdef _WIN32
+
+// The program calls the ANSI (A) functions and fills the A structures.
+#ifdef UNICODE
+#error "Talvo calls the ANSI Win32 functions: build it without UNICODE"
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <cderr.h>
+#include <commctrl.h>
+#include <commdlg.h>
+#include <mmsystem.h>
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <shobjidl.h>
+
+// comdlg32's FindText is called by nobody here; the name is the reminder
+// list's search, whose header does not include the SDK, so the macro would
+// rename it in some files and not in others.
+#undef FindText
+
+#else
 
 using BOOL = int;
 using BYTE = std::uint8_t;
@@ -183,8 +214,8 @@ constexpr int LVN_DELETEITEM = LVN_FIRST - 3;
 constexpr int LVN_DELETEALLITEMS = LVN_FIRST - 4;
 constexpr int LVN_COLUMNCLICK = LVN_FIRST - 8;
 constexpr int LVN_KEYDOWN = LVN_FIRST - 55;
-constexpr int DTN_FIRST = -760;
-constexpr int DTN_DATETIMECHANGE = DTN_FIRST + 1;
+constexpr int DTN_FIRST2 = -753;
+constexpr int DTN_DATETIMECHANGE = DTN_FIRST2 - 6;
 
 struct NMHDR {
     HWND hwndFrom = nullptr;
@@ -312,7 +343,7 @@ constexpr DWORD SS_REALSIZEIMAGE = 0x0800;
 constexpr UINT STM_SETICON = 0x0170;
 constexpr UINT STM_GETICON = 0x0171;
 
-// Command ids of the framework.
+// Dialog and message box results.
 constexpr UINT IDOK = 1;
 constexpr UINT IDCANCEL = 2;
 constexpr UINT IDABORT = 3;
@@ -320,12 +351,6 @@ constexpr UINT IDRETRY = 4;
 constexpr UINT IDIGNORE = 5;
 constexpr UINT IDYES = 6;
 constexpr UINT IDNO = 7;
-constexpr UINT IDC_STATIC = static_cast<UINT>(-1);
-constexpr UINT ID_FILE_OPEN = 0xE101;
-constexpr UINT ID_FILE_SAVE = 0xE103;
-constexpr UINT ID_EDIT_FIND = 0xE124;
-constexpr UINT ID_HELP = 0xE146;
-constexpr UINT AFX_IDS_APP_TITLE = 0xE000;
 
 // Message boxes.
 constexpr UINT MB_OK = 0x00000000;
@@ -470,6 +495,8 @@ struct NOTIFYICONDATAA {
 };
 using NOTIFYICONDATA = NOTIFYICONDATAA;
 using PNOTIFYICONDATAA = NOTIFYICONDATAA*;
+// The first layout's size, as 32-bit Windows counts it.
+constexpr DWORD NOTIFYICONDATAA_V1_SIZE = 88;
 
 // Sound.
 constexpr DWORD SND_SYNC = 0x0000;
@@ -536,6 +563,16 @@ struct HELPINFO {
     POINT MousePos;
 };
 using LPHELPINFO = HELPINFO*;
+
+#endif  // _WIN32
+
+// Command ids of the framework (MFC's, not the SDK's).
+constexpr UINT IDC_STATIC = static_cast<UINT>(-1);
+constexpr UINT ID_FILE_OPEN = 0xE101;
+constexpr UINT ID_FILE_SAVE = 0xE103;
+constexpr UINT ID_EDIT_FIND = 0xE124;
+constexpr UINT ID_HELP = 0xE146;
+constexpr UINT AFX_IDS_APP_TITLE = 0xE000;
 
 // MFC's small geometry classes.
 struct CPoint : POINT {

@@ -46,6 +46,7 @@ BOOL AfxWinInit(int argc, char** argv);
 // AfxWinInit, InitInstance, Run, ExitInstance.
 int AfxWinMain(int argc, char** argv);
 
+#ifndef _WIN32
 // Win32 calls of the application layer.
 // Ends every running message loop, modal ones included, and every loop that
 // would start after it; the program then leaves Run.
@@ -61,3 +62,4 @@ BOOL MessageBeep(UINT uType);
 #define IDC_ARROW MAKEINTRESOURCE(IDC_ARROW_ID)
 #define IDC_WAIT MAKEINTRESOURCE(IDC_WAIT_ID)
 #define IDC_HAND MAKEINTRESOURCE(IDC_HAND_ID)
+#endif

@@ -125,6 +125,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
+#ifndef _WIN32
 // The Win32 calls on handles.
 LRESULT SendMessage(HWND hWnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 BOOL PostMessage(HWND hWnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
@@ -140,3 +141,4 @@ BOOL KillTimer(HWND hWnd, UINT_PTR nIDEvent);
 BOOL ReleaseCapture();
 UINT RegisterWindowMessageA(LPCSTR name);
 DWORD GetTickCount();
+#endif

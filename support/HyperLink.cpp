@@ -59,7 +59,7 @@ void CHyperLink::PreSubclassWindow()
         SetWindowText(m_strTarget);
 
     if (CFont* font = GetFont()) {
-        LOGFONT lf;
+        LOGFONT lf{};
         font->GetLogFont(&lf);
         lf.lfUnderline = (m_dwOptions & kUnderline) ? 1 : 0;
         if (m_font.CreateFontIndirect(&lf))

@@ -116,7 +116,7 @@ bool ShowFileDialog(CString& result, bool open, HWND owner, LPCSTR initialPath, 
         filterList.push_back('\0');
     }
 
-    OPENFILENAMEA ofn;
+    OPENFILENAMEA ofn{};
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400;
     ofn.hwndOwner = owner;
     ofn.lpstrFilter = filter ? filterList.data() : nullptr;
