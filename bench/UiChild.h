@@ -124,4 +124,4 @@ inline void AfterShown(WakeCounter* counter, int lingerMs)
     });
 }
 
-} // namespace uibench
+}  // namespace uibench

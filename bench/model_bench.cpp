@@ -161,8 +161,8 @@ void FindTextReference(benchmark::State& s)
     }
 }
 
-#define PAIR(f)                                                                                    \
-    BENCHMARK(f)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);             \
+#define PAIR(f)                                                                        \
+    BENCHMARK(f)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond); \
     BENCHMARK(f##Reference)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 PAIR(Load)
 PAIR(Save)
@@ -182,7 +182,7 @@ public:
     std::map<std::string, double> times;
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

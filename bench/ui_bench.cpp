@@ -109,7 +109,9 @@ std::string ListFile(const std::string& name, int n, std::time_t firstDue, int s
         seed = seed * 1103515245u + 12345u;
         out << "Påminnelse nummer " << seed % 100000 << " om mötet\r\n"
             << firstDue + std::time_t(i) * step << "\r\n"
-            << (seed % 3 != 0 ? 1 : 0) << "\r\n" << 600 + seed % 7 * 3600 << "\r\n" << seed % 2 << "\r\n";
+            << (seed % 3 != 0 ? 1 : 0) << "\r\n"
+            << 600 + seed % 7 * 3600 << "\r\n"
+            << seed % 2 << "\r\n";
     }
     return path;
 }
@@ -233,8 +235,10 @@ void BenchHugeText(int runs)
     const std::string file = g_root + "/huge.tlv";
     {
         std::ofstream out(file, std::ios::binary);
-        out << "Talvo_1.2\r\n\r\n0\r\n1\r\n86400\r\n0\r\n" << std::string(50u << 20, 'x')
-            << "\r\n" << std::time(nullptr) + 86400 << "\r\n1\r\n600\r\n0\r\n";
+        out << "Talvo_1.2\r\n\r\n0\r\n1\r\n86400\r\n0\r\n"
+            << std::string(50u << 20, 'x')
+            << "\r\n"
+            << std::time(nullptr) + 86400 << "\r\n1\r\n600\r\n0\r\n";
     }
     const std::string small = ListFile("small.tlv", 5, std::time(nullptr) + 3600 * 24, 3600);
     std::vector<double> normal, huge;
@@ -397,7 +401,7 @@ void BenchList()
     }
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -55,13 +55,9 @@ QMenuBar* MenuBar(QWidget* parent)
 {
     auto* bar = new QMenuBar(parent);
     bar->setNativeMenuBar(false);
-    AddEntries(bar->addMenu(QStringLiteral("&Arkiv")), {{"&Nytt meddelande\tF2"}, {""}, {"&Öppna...\tCtrl+O"},
-                                                        {"&Spara\tCtrl+S"}, {"Spara so&m..."}, {""}, {"&Avsluta"}});
+    AddEntries(bar->addMenu(QStringLiteral("&Arkiv")), {{"&Nytt meddelande\tF2"}, {""}, {"&Öppna...\tCtrl+O"}, {"&Spara\tCtrl+S"}, {"Spara so&m..."}, {""}, {"&Avsluta"}});
     QMenu* edit = bar->addMenu(QStringLiteral("&Redigera"));
-    AddEntries(edit, {{"&Ta bort\tDel"}, {""}, {"Flytta &upp\tF6"}, {"Flytta n&ed\tShift+F6"}, {""},
-                      {"&Sök...\tCtrl+F"}, {"Sök &nästa\tF3"}, {""}, {"&Kontrollera nu\tF5"},
-                      {"Knu&ffa fram tider\tF8"}, {""}, {"Sortera efter t&id\tF4"},
-                      {"Sortera i &bokstavsordning\tShift+F4"}});
+    AddEntries(edit, {{"&Ta bort\tDel"}, {""}, {"Flytta &upp\tF6"}, {"Flytta n&ed\tShift+F6"}, {""}, {"&Sök...\tCtrl+F"}, {"Sök &nästa\tF3"}, {""}, {"&Kontrollera nu\tF5"}, {"Knu&ffa fram tider\tF8"}, {""}, {"Sortera efter t&id\tF4"}, {"Sortera i &bokstavsordning\tShift+F4"}});
     AddEntries(edit->addMenu(QString::fromUtf8("Sorteringsinställnin&gar")),
                {{"&Fallande", true}, {"Sätt &markerade meddelande först", true}});
     AddEntries(bar->addMenu(QString::fromUtf8("&Gå till")),
@@ -175,7 +171,7 @@ QWidget* MainWindow()
     return dlg;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

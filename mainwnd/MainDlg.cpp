@@ -21,7 +21,7 @@ namespace {
 
 constexpr UINT kTrayMessage = WM_APP + 100;
 
-} // namespace
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CMainDlg, CDialog)
     ON_WM_SYSCOMMAND()

@@ -16,7 +16,7 @@ constexpr UINT kTrayMessage = WM_APP + 100;
 // Due texts named in the alarm's notification.
 constexpr int kNotifiedTexts = 5;
 
-} // namespace
+}  // namespace
 
 void CMainDlg::ResetAlarmTimer()
 {

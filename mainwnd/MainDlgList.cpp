@@ -46,7 +46,7 @@ char* AppendPushSuffix(char* out, long p)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 void CMainDlg::UpdateList(int nItem)
 {

@@ -3,7 +3,7 @@
 namespace {
 bool g_fixed = false;
 std::time_t g_now = 0;
-} // namespace
+}  // namespace
 
 std::time_t ClockNow() { return g_fixed ? g_now : std::time(nullptr); }
 

@@ -34,7 +34,7 @@ long long OffsetAt(std::time_t t)
     return Local(t, tm) ? WallSeconds(tm) - t : 0;
 }
 
-} // namespace
+}  // namespace
 
 long LocalZoneOffset()
 {

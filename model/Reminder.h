@@ -5,8 +5,8 @@
 // One reminder, a value type.
 class CReminder {
 public:
-    std::string m_strText;          // one line, never empty once stored
-    std::int32_t m_nTime = 0;       // due time: seconds since 1970 in local standard time
+    std::string m_strText;     // one line, never empty once stored
+    std::int32_t m_nTime = 0;  // due time: seconds since 1970 in local standard time
     std::int32_t m_nPushTime = 86400;
     bool m_bRemind = false;
     bool m_bPush = false;

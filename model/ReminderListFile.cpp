@@ -130,7 +130,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes)
     return !in.bad();
 }
 
-} // namespace
+}  // namespace
 
 std::string CReminderList::Serialize() const
 {

@@ -22,7 +22,7 @@ bool ContainsFolded(const std::string& haystack, const std::string& foldedNeedle
     return it != haystack.end() || foldedNeedle.empty();
 }
 
-} // namespace
+}  // namespace
 
 void CReminderList::Sort(bool byTime, bool ascending, bool checkedFirst)
 {

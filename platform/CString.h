@@ -24,7 +24,10 @@ public:
     operator const char*() const { return m_str.c_str(); }
     const std::string& str() const { return m_str; }
     char GetAt(int i) const { return (i >= 0 && i < GetLength()) ? m_str[i] : '\0'; }
-    void SetAt(int i, char ch) { if (i >= 0 && i < GetLength()) m_str[i] = ch; }
+    void SetAt(int i, char ch)
+    {
+        if (i >= 0 && i < GetLength()) m_str[i] = ch;
+    }
 
     // printf-style formatting; any length.
     void Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -42,10 +45,26 @@ public:
     void MakeLower();  // ASCII letters only
     int Compare(const char* other) const { return m_str.compare(other ? other : ""); }
 
-    CString& operator=(const char* text) { m_str = text ? text : ""; return *this; }
-    CString& operator+=(const CString& o) { m_str += o.m_str; return *this; }
-    CString& operator+=(const char* text) { if (text) m_str += text; return *this; }
-    CString& operator+=(char ch) { m_str += ch; return *this; }
+    CString& operator=(const char* text)
+    {
+        m_str = text ? text : "";
+        return *this;
+    }
+    CString& operator+=(const CString& o)
+    {
+        m_str += o.m_str;
+        return *this;
+    }
+    CString& operator+=(const char* text)
+    {
+        if (text) m_str += text;
+        return *this;
+    }
+    CString& operator+=(char ch)
+    {
+        m_str += ch;
+        return *this;
+    }
 
     friend CString operator+(const CString& a, const CString& b) { return CString(a.m_str + b.m_str); }
     friend CString operator+(const CString& a, const char* b) { return CString(a.m_str + (b ? b : "")); }

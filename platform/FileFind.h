@@ -38,7 +38,7 @@ private:
 
     std::string m_strRoot;  // folder of the matches, with its trailing '/', or empty
     std::vector<Match> m_matches;
-    std::size_t m_nNext = 0;   // index FindNextFile moves to
+    std::size_t m_nNext = 0;  // index FindNextFile moves to
     bool m_bStarted = false;
 };
 

@@ -7,7 +7,7 @@ constexpr LONG FW_NORMAL = 400;
 constexpr LONG FW_BOLD = 700;
 
 struct LOGFONT {
-    LONG lfHeight = 0;       // negative: character height in pixels
+    LONG lfHeight = 0;  // negative: character height in pixels
     LONG lfWidth = 0;
     LONG lfEscapement = 0;
     LONG lfOrientation = 0;

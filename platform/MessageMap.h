@@ -12,10 +12,10 @@ class CCmdTarget;
 using AFX_PMSG = BOOL (*)(CCmdTarget* target, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
 struct AFX_MSGMAP_ENTRY {
-    UINT nMessage;          // window message; 0 with pnMessage set for registered messages
-    UINT nCode;             // notification code for WM_COMMAND / WM_NOTIFY
-    UINT nID;               // first control or command id
-    UINT nLastID;           // last id of a range
+    UINT nMessage;  // window message; 0 with pnMessage set for registered messages
+    UINT nCode;     // notification code for WM_COMMAND / WM_NOTIFY
+    UINT nID;       // first control or command id
+    UINT nLastID;   // last id of a range
     AFX_PMSG pfn;
     const UINT* pnMessage = nullptr;  // registered message, read when dispatching
 };
@@ -25,6 +25,8 @@ struct AFX_MSGMAP {
     const AFX_MSGMAP_ENTRY* lpEntries;
 };
 
+// The macros are laid out by hand, as tables.
+// clang-format off
 #define DECLARE_MESSAGE_MAP()                                                                      \
 protected:                                                                                         \
     static const AFX_MSGMAP* GetThisMessageMap();                                                  \
@@ -96,3 +98,4 @@ protected:                                                                      
 #define ON_WM_SETCURSOR()                                                                          \
     {WM_SETCURSOR, 0, 0, 0, AFX_THUNK(*r_ = p_->OnSetCursor(CWnd::FromHandle(HWND(w_)), LOWORD(UINT_PTR(l_)), HIWORD(UINT_PTR(l_))))},
 #define ON_WM_CAPTURECHANGED() {WM_CAPTURECHANGED, 0, 0, 0, AFX_THUNK(p_->OnCaptureChanged(CWnd::FromHandle(HWND(l_))))},
+// clang-format on

@@ -11,10 +11,10 @@
 // Windows .rc file. Class names are the Win32 ones ("Button", "Edit", "Static",
 // "SysListView32", "SysDateTimePick32", "msctls_updown32", "msctls_hotkey32").
 struct DialogItemTemplate {
-    UINT id;                // IDC_STATIC for labels and group boxes
+    UINT id;  // IDC_STATIC for labels and group boxes
     const char* className;
-    const char* text;       // may be empty; for SS_ICON statics "#<icon id>"
-    DWORD style;            // WS_*, BS_*, ES_*, SS_*, LVS_*, DTS_*, UDS_* bits
+    const char* text;  // may be empty; for SS_ICON statics "#<icon id>"
+    DWORD style;       // WS_*, BS_*, ES_*, SS_*, LVS_*, DTS_*, UDS_* bits
     int x, y, cx, cy;
     DWORD exStyle = 0;
 };
@@ -22,20 +22,20 @@ struct DialogItemTemplate {
 struct DialogTemplate {
     UINT id;
     const char* caption;
-    DWORD style;            // WS_* and DS_* bits of the dialog itself
+    DWORD style;  // WS_* and DS_* bits of the dialog itself
     DWORD exStyle;
-    UINT menuId;            // 0 for none
-    const char* fontName;   // "MS Sans Serif"
-    int pointSize;          // 8
-    int cx, cy;             // size in dialog units
+    UINT menuId;                                // 0 for none
+    const char* fontName;                       // "MS Sans Serif"
+    int pointSize;                              // 8
+    int cx, cy;                                 // size in dialog units
     std::span<const DialogItemTemplate> items;  // in tab order
 };
 
 // One menu entry. A popup holds its children; a separator has neither text nor id.
 struct MenuItemTemplate {
-    const char* text;       // "&Öppna...\tCtrl+O": the part after the tab is the key shown
-    UINT id;                // 0 for popups and separators
-    UINT flags;             // MF_POPUP, MF_SEPARATOR, MF_CHECKED, MF_GRAYED
+    const char* text;  // "&Öppna...\tCtrl+O": the part after the tab is the key shown
+    UINT id;           // 0 for popups and separators
+    UINT flags;        // MF_POPUP, MF_SEPARATOR, MF_CHECKED, MF_GRAYED
     std::span<const MenuItemTemplate> children;
 };
 
@@ -45,8 +45,8 @@ struct MenuTemplate {
 };
 
 struct AccelTemplate {
-    BYTE fVirt;             // FVIRTKEY | FSHIFT | FCONTROL | FALT
-    WORD key;               // virtual-key code
+    BYTE fVirt;  // FVIRTKEY | FSHIFT | FCONTROL | FALT
+    WORD key;    // virtual-key code
     WORD cmd;
 };
 
@@ -57,14 +57,14 @@ struct AccelTableTemplate {
 
 struct StringTemplate {
     UINT id;
-    const char* text;       // UTF-8
+    const char* text;  // UTF-8
 };
 
 // An icon or bitmap embedded in the program. For an icon, data may hold an SVG
 // (drawn at any size) or a PNG; for the list bitmap a PNG strip of 16-pixel images.
 struct ImageTemplate {
     UINT id;
-    const char* format;     // "svg" or "png"
+    const char* format;  // "svg" or "png"
     std::span<const unsigned char> data;
 };
 
@@ -89,4 +89,3 @@ const ImageTemplate* AfxFindIcon(UINT id);
 const ImageTemplate* AfxFindBitmap(UINT id);
 // The string with this id, or null.
 const char* AfxFindString(UINT id);
-

@@ -25,7 +25,11 @@ public:
     // Local time with local-time fields filled (never null).
     std::tm GetLocalTm() const;
 
-    CTime& operator=(std::time_t t) { m_time = t; return *this; }
+    CTime& operator=(std::time_t t)
+    {
+        m_time = t;
+        return *this;
+    }
     bool operator==(const CTime& o) const { return m_time == o.m_time; }
     bool operator!=(const CTime& o) const { return m_time != o.m_time; }
     bool operator<(const CTime& o) const { return m_time < o.m_time; }

@@ -576,13 +576,27 @@ constexpr UINT AFX_IDS_APP_TITLE = 0xE000;
 
 // MFC's small geometry classes.
 struct CPoint : POINT {
-    CPoint(int px = 0, int py = 0) { x = px; y = py; }
+    CPoint(int px = 0, int py = 0)
+    {
+        x = px;
+        y = py;
+    }
 };
 struct CSize : SIZE {
-    CSize(int w = 0, int h = 0) { cx = w; cy = h; }
+    CSize(int w = 0, int h = 0)
+    {
+        cx = w;
+        cy = h;
+    }
 };
 struct CRect : RECT {
-    CRect(int l = 0, int t = 0, int r = 0, int b = 0) { left = l; top = t; right = r; bottom = b; }
+    CRect(int l = 0, int t = 0, int r = 0, int b = 0)
+    {
+        left = l;
+        top = t;
+        right = r;
+        bottom = b;
+    }
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
     operator LPRECT() { return this; }

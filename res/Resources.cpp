@@ -53,7 +53,9 @@ const DialogItemTemplate kSettingsItems[] = {
     {IDC_PLAYSOUND, "Button", "Spela upp &ljudfil:", kTab | BS_AUTOCHECKBOX, 7, 102, 74, 10},
     {IDC_SOUNDFILE, "Edit", "", kTab | WS_BORDER | ES_AUTOHSCROLL, 83, 100, 149, 14},
     {IDC_TESTSOUND, "Button", "T&esta", kTab | BS_PUSHBUTTON, 132, 117, 47, 14},
-    {IDC_BROWSESOUND, "Button", "Bl\xC3\xA4" "ddra...", kTab | BS_PUSHBUTTON, 185, 117, 47, 14},
+    {IDC_BROWSESOUND, "Button", "Bl\xC3\xA4"
+                                "ddra...",
+     kTab | BS_PUSHBUTTON, 185, 117, 47, 14},
     {IDC_STATIC, "Static", "&Snabbkommando: ", kChild | SS_LEFT, 7, 138, 62, 8},
     {IDC_HOTKEY, "msctls_hotkey32", "", kTab | WS_BORDER, 70, 136, 84, 14},
     {IDC_WINDOWSKEY, "Button", "+ &Windowstangenten", kTab | BS_AUTOCHECKBOX, 157, 138, 75, 10},
@@ -125,7 +127,11 @@ const MenuItemTemplate kEdit[] = {
 };
 const MenuItemTemplate kGoTo[] = {
     {"&N\xC3\xA4sta akutella meddelande\tF7", ID_GOTO_NEXTCURRENT, 0, {}},
-    {"&F\xC3\xB6reg\xC3\xA5" "ende akutella meddelande\tShift+F7", ID_GOTO_PREVCURRENT, 0, {}},
+    {"&F\xC3\xB6reg\xC3\xA5"
+     "ende akutella meddelande\tShift+F7",
+     ID_GOTO_PREVCURRENT,
+     0,
+     {}},
 };
 const MenuItemTemplate kOptions[] = {
     {"&Kontrollera meddelanden", ID_OPTIONS_CHECKING, MF_CHECKED, {}},
@@ -224,6 +230,6 @@ const ImageTemplate kBitmaps[] = {
 
 const ResourceTables kTables = {kDialogs, kMenus, kAccels, kStrings, kIcons, kBitmaps};
 
-} // namespace
+}  // namespace
 
 const ResourceTables& TalvoResourceTables() { return kTables; }

@@ -11,7 +11,7 @@ namespace {
 // The stored bit of the Windows key in the hotkey modifiers.
 constexpr WORD kWindowsKeyBit = 8;
 
-} // namespace
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CSettingsDlg, CDialog)
     ON_WM_HELPINFO()

@@ -17,7 +17,7 @@ bool ReadBool(CRegistry& reg, const char* name, bool defaultValue)
     return reg.ReadDword(name, defaultValue ? 1 : 0) != 0;
 }
 
-} // namespace
+}  // namespace
 
 void LoadSettings(CReminderData& data)
 {

@@ -18,7 +18,7 @@ constexpr DWORD kFocusOnClick = 0x10;
 constexpr DWORD kNoHandCursor = 0x20;
 constexpr DWORD kNoActiveColour = 0x40;
 
-} // namespace
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CHyperLink, CStatic)
     ON_WM_SETCURSOR()

@@ -202,7 +202,7 @@ char* Appended(char* out, int written)
     return out + written - 1;
 }
 
-} // namespace
+}  // namespace
 
 char* AppendTimeText(char* out, DWORD flags, LPCSTR format, const SYSTEMTIME* time)
 {

@@ -37,7 +37,7 @@ void AddNote(std::vector<double>& samples, double start, double frequency, doubl
     }
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

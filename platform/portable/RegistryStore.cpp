@@ -66,10 +66,19 @@ bool IsPrintableUtf8(std::string_view s)
         int extra = 0;
         unsigned min = 0;
         unsigned cp = 0;
-        if ((c & 0xE0) == 0xC0) { extra = 1; min = 0x80; cp = c & 0x1F; }
-        else if ((c & 0xF0) == 0xE0) { extra = 2; min = 0x800; cp = c & 0x0F; }
-        else if ((c & 0xF8) == 0xF0) { extra = 3; min = 0x10000; cp = c & 0x07; }
-        else return false;
+        if ((c & 0xE0) == 0xC0) {
+            extra = 1;
+            min = 0x80;
+            cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2;
+            min = 0x800;
+            cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3;
+            min = 0x10000;
+            cp = c & 0x07;
+        } else return false;
         if (i + extra >= s.size())
             return false;
         for (int k = 1; k <= extra; ++k) {
@@ -218,7 +227,7 @@ bool ValidKeyPath(std::string_view path)
     }
 }
 
-} // namespace
+}  // namespace
 
 bool CRegistryStore::NamesEqual(std::string_view a, std::string_view b)
 {

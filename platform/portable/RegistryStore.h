@@ -22,9 +22,9 @@
 #include <vector>
 
 struct RegistryValue {
-    std::string name;   // empty for the key's default value ("@")
-    DWORD type = 0;     // REG_SZ, REG_BINARY, ...
-    std::string data;   // raw bytes, as RegQueryValueExA returns them
+    std::string name;  // empty for the key's default value ("@")
+    DWORD type = 0;    // REG_SZ, REG_BINARY, ...
+    std::string data;  // raw bytes, as RegQueryValueExA returns them
 };
 
 class CRegistryStore {
@@ -53,7 +53,7 @@ private:
     struct Entry {
         bool isValue = false;
         RegistryValue value;
-        std::string text;   // the comment, or the value's text as read (empty once changed)
+        std::string text;  // the comment, or the value's text as read (empty once changed)
     };
     struct Section {
         std::string path;

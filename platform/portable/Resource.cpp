@@ -14,7 +14,7 @@ const T* FindById(std::span<const T> table, UINT id)
     return it == table.end() ? nullptr : &*it;
 }
 
-} // namespace
+}  // namespace
 
 void AfxSetResourceTables(const ResourceTables* tables) { g_tables = tables; }
 const ResourceTables* AfxGetResourceTables() { return g_tables; }

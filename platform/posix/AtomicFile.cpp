@@ -139,7 +139,7 @@ int RewriteInPlace(const std::string& target, std::string_view bytes, bool sync)
     return code;
 }
 
-} // namespace
+}  // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, bool sync, int* error)
 {

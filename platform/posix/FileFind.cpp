@@ -35,7 +35,7 @@ bool MatchFrom(const char* p, const char* n)
 
 bool HasWildcards(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
 
-} // namespace
+}  // namespace
 
 bool MatchWildcard(const std::string& pattern, const std::string& name)
 {
@@ -71,7 +71,7 @@ BOOL CFileFind::FindFile(LPCSTR pstrName, DWORD)
             m_strRoot = s == std::string::npos ? std::string() : target.substr(0, s + 1);
             pattern = s == std::string::npos ? target : target.substr(s + 1);
         }
-        struct stat st{};
+        struct stat st {};
         if (::stat(target.c_str(), &st) != 0 && ::lstat(target.c_str(), &st) != 0) {
             SetLastError(Win32ErrorFromErrno(errno));
             return FALSE;
@@ -94,7 +94,7 @@ BOOL CFileFind::FindFile(LPCSTR pstrName, DWORD)
         if (!MatchWildcard(pattern, name))
             continue;
         Match m{name, false, 0};
-        struct stat st{};
+        struct stat st {};
         std::string full = folder + name;
         if (::stat(full.c_str(), &st) == 0 || ::lstat(full.c_str(), &st) == 0) {
             m.isDirectory = S_ISDIR(st.st_mode);

@@ -65,14 +65,14 @@ std::string ExecutablePath()
     constexpr std::string_view deleted = " (deleted)";
     if (buf.size() > deleted.size() && buf.compare(buf.size() - deleted.size(), deleted.size(), deleted) == 0) {
         std::string stripped = buf.substr(0, buf.size() - deleted.size());
-        struct stat st{};
+        struct stat st {};
         if (::stat(buf.c_str(), &st) != 0)
             buf = stripped;
     }
     return buf;
 }
 
-} // namespace
+}  // namespace
 
 int AfxMakeFolders(const std::string& folder)
 {
@@ -84,7 +84,7 @@ int AfxMakeFolders(const std::string& folder)
         if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
             return errno;
     }
-    struct stat st{};
+    struct stat st {};
     if (::stat(folder.c_str(), &st) != 0)
         return errno;
     return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
@@ -264,7 +264,7 @@ int SHCreateDirectoryExA(HWND, LPCSTR pszPath, const SECURITY_ATTRIBUTES*)
 {
     if (!pszPath || *pszPath != '/')
         return ERROR_BAD_PATHNAME;
-    struct stat st{};
+    struct stat st {};
     if (::stat(pszPath, &st) == 0)
         return S_ISDIR(st.st_mode) ? ERROR_ALREADY_EXISTS : ERROR_FILE_EXISTS;
     const int error = AfxMakeFolders(pszPath);

@@ -112,7 +112,7 @@ CRegistryStore StoreFor(const std::string& fullPath)
     return AfxReadRegistryStore();
 }
 
-} // namespace
+}  // namespace
 
 LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpClass*/, DWORD /*dwOptions*/,
                      REGSAM samDesired, LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/, PHKEY phkResult,

@@ -43,7 +43,13 @@ LONG ErrorFromErrno(int e)
 }
 
 // Partly: a store with lines that cannot be read, which are left out.
-enum class StoreState { Missing, Good, Partly, Damaged, Unreadable };
+enum class StoreState {
+    Missing,
+    Good,
+    Partly,
+    Damaged,
+    Unreadable
+};
 
 struct LoadedStore {
     StoreState state = StoreState::Missing;
@@ -62,7 +68,7 @@ LoadedStore LoadStore(const std::string& path)
         result.state = errno == ENOENT ? StoreState::Missing : StoreState::Unreadable;
         return result;
     }
-    struct stat st{};
+    struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxStoreSize) {
         ::close(fd);
         result.state = StoreState::Unreadable;
@@ -137,7 +143,7 @@ LONG KeepDamagedCopy(const std::string& path, const LoadedStore& loaded)
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
     std::string backup = path + ".damaged-" + stamp;
-    struct stat st{};
+    struct stat st {};
     for (int n = 2; ::lstat(backup.c_str(), &st) == 0; ++n)
         backup = path + ".damaged-" + stamp + "-" + std::to_string(n);
     int error = 0;
@@ -192,7 +198,7 @@ LONG ModifyStore(const std::string& path, const std::function<bool(CRegistryStor
 
 void FlushAtExit() { AfxFlushRegistryChanges(); }
 
-} // namespace
+}  // namespace
 
 void AfxSetRegistryFlushScheduler(void (*schedule)()) { g_scheduleFlush = schedule; }
 
@@ -212,7 +218,7 @@ CRegistryStore AfxReadRegistryStore()
 {
     const std::string path = RegistryStorePath();
     CRegistryStore store;
-    struct stat st{};
+    struct stat st {};
     const bool exists = ::stat(path.c_str(), &st) == 0;
     if (exists && g_cache.valid && g_cache.path == path && g_cache.device == st.st_dev && g_cache.inode == st.st_ino &&
         g_cache.size == st.st_size && g_cache.modified.tv_sec == st.st_mtim.tv_sec &&
@@ -248,7 +254,7 @@ LONG AfxCheckRegistryWritable()
     if (int e = AfxMakeFolders(folder))
         return ErrorFromErrno(e);
     const std::string path = RegistryStorePath();
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || ::access(path.c_str(), R_OK | W_OK) != 0))
         return ERROR_ACCESS_DENIED;
     const int lock = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);

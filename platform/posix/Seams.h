@@ -11,9 +11,9 @@
 
 struct AfxPosixSeams {
     bool recording = false;
-    std::optional<std::string> moduleFileName;  // reported by GetModuleFileNameA when set
-    std::string shellOpener;                    // run in place of xdg-open when not empty
-    HRESULT coInitializeResult = S_OK;          // CoInitialize fails with it when not S_OK
+    std::optional<std::string> moduleFileName;              // reported by GetModuleFileNameA when set
+    std::string shellOpener;                                // run in place of xdg-open when not empty
+    HRESULT coInitializeResult = S_OK;                      // CoInitialize fails with it when not S_OK
     std::vector<std::vector<std::string>> openerRuns;       // argument lists, program first
     std::vector<std::vector<std::string>> programsStarted;  // by CreateProcessA
 };

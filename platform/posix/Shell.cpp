@@ -84,7 +84,7 @@ int StartDetached(const std::vector<std::string>& args)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 HINSTANCE ShellExecuteA(HWND, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR, LPCSTR lpDirectory, int)
 {
@@ -101,12 +101,12 @@ HINSTANCE ShellExecuteA(HWND, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR, LPCSTR 
     if (!IsUrl(target)) {
         if (target.front() != '/' && lpDirectory && *lpDirectory)
             target = std::string(lpDirectory) + "/" + target;
-        struct stat st{};
+        struct stat st {};
         if (::stat(target.c_str(), &st) != 0) {
             if (errno == ENOENT) {
                 std::size_t slash = target.find_last_of('/');
                 std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-                struct stat fst{};
+                struct stat fst {};
                 return Result(::stat(folder.c_str(), &fst) == 0 ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
             }
             return Result(errno == EACCES ? SE_ERR_ACCESSDENIED : ERROR_PATH_NOT_FOUND);

@@ -27,11 +27,23 @@ std::u16string DecodeUtf8(std::string_view s, bool& bad)
         unsigned cp = 0;
         int extra = 0;
         unsigned min = 0;
-        if (c < 0x80) { cp = c; }
-        else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; extra = 1; min = 0x80; }
-        else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; extra = 2; min = 0x800; }
-        else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; extra = 3; min = 0x10000; }
-        else { extra = -1; }
+        if (c < 0x80) {
+            cp = c;
+        } else if ((c & 0xE0) == 0xC0) {
+            cp = c & 0x1F;
+            extra = 1;
+            min = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            cp = c & 0x0F;
+            extra = 2;
+            min = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            cp = c & 0x07;
+            extra = 3;
+            min = 0x10000;
+        } else {
+            extra = -1;
+        }
         bool ok = extra >= 0 && i + std::size_t(extra) < s.size();
         if (ok && extra > 0) {
             for (int k = 1; ok && k <= extra; ++k) {
@@ -143,7 +155,7 @@ bool MakeFolders(const std::string& folder)
         if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
             return false;
     }
-    struct stat st{};
+    struct stat st {};
     return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -251,7 +263,7 @@ private:
     std::string m_strWorkingDir;
 };
 
-} // namespace
+}  // namespace
 
 std::string DesktopEntryEscape(const std::string& value)
 {

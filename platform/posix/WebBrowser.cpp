@@ -124,7 +124,7 @@ std::string Quoted(const std::string& arg)
     return out + "\"";
 }
 
-} // namespace
+}  // namespace
 
 std::string AfxWindowsCommandLine(const std::string& exec)
 {

@@ -71,7 +71,7 @@ BOOL ButtonProc(QWidget* w, UINT message, WPARAM wParam, LPARAM, LRESULT* result
     }
 }
 
-} // namespace
+}  // namespace
 
 QWidget* AfxCreateButtonWidget(const DialogItemTemplate& item, QWidget* parent)
 {

@@ -13,7 +13,7 @@ const AFX_MSGMAP* NoBaseMap() { return nullptr; }
 
 const AFX_MSGMAP_ENTRY g_emptyEntries[] = {{0, 0, 0, 0, nullptr, nullptr}};
 
-} // namespace
+}  // namespace
 
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
 {

@@ -348,7 +348,7 @@ BOOL RunFileDialog(bool open, LPOPENFILENAMEA ofn)
     return StoreChoice(*ofn, choice) ? TRUE : FALSE;
 }
 
-} // namespace
+}  // namespace
 
 BOOL GetOpenFileNameA(LPOPENFILENAMEA lpofn) { return RunFileDialog(true, lpofn); }
 BOOL GetSaveFileNameA(LPOPENFILENAMEA lpofn) { return RunFileDialog(false, lpofn); }

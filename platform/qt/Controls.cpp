@@ -35,7 +35,7 @@ HFONT SharedFontFor(const QFont& font)
     return f->m_hObject;
 }
 
-} // namespace
+}  // namespace
 
 QWidget* AfxCreateControlWidget(const DialogItemTemplate& item, QWidget* parent)
 {
@@ -78,7 +78,7 @@ QHash<const QObject*, int>& ControlIds()
     return *ids;
 }
 
-} // namespace
+}  // namespace
 
 void AfxSetControlId(QWidget* control, int id)
 {

@@ -83,7 +83,7 @@ constexpr long long kIntMin = std::numeric_limits<std::int32_t>::min();
 constexpr long long kIntMax = std::numeric_limits<std::int32_t>::max();
 constexpr long long kUIntMax = std::numeric_limits<std::uint32_t>::max();
 
-} // namespace
+}  // namespace
 
 CDataExchange::CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
     : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd)
@@ -176,7 +176,8 @@ void DDX_Check(CDataExchange* pDX, int nIDC, int& value)
     auto* cb = qobject_cast<QCheckBox*>(b);
     if (pDX->m_bSaveAndValidate) {
         if (cb)
-            value = cb->checkState() == Qt::PartiallyChecked ? 2 : cb->checkState() == Qt::Checked ? 1 : 0;
+            value = cb->checkState() == Qt::PartiallyChecked ? 2 : cb->checkState() == Qt::Checked ? 1
+                                                                                                   : 0;
         else
             value = b->isChecked() ? 1 : 0;
     } else if (cb && value == 2) {

@@ -229,9 +229,9 @@ void FormatTimePicture(const QString& f, const SYSTEMTIME& t, DWORD flags, const
         } else if (c == u's') {
             AppendNumber(out, t.wSecond, std::min(n, 2));
         } else if (c == u't') {
-            const QString marker = isC ? QString::fromLatin1(t.wHour < 12 ? "AM" : "PM")
-                                       : t.wHour < 12 ? locale.amText()
-                                                      : locale.pmText();
+            const QString marker = isC            ? QString::fromLatin1(t.wHour < 12 ? "AM" : "PM")
+                                   : t.wHour < 12 ? locale.amText()
+                                                  : locale.pmText();
             Append(out, n >= 2 ? marker : marker.left(1));
         } else {
             out.append(size_t(n), c.unicode());
@@ -312,7 +312,7 @@ Text& Scratch()
     return text;
 }
 
-} // namespace
+}  // namespace
 
 int GetDateFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCSTR lpFormat, LPSTR lpDateStr,
                    int cchDate)

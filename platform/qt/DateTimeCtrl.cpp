@@ -89,7 +89,7 @@ private:
     bool m_bPrepared = false;
 };
 
-} // namespace
+}  // namespace
 
 QWidget* AfxCreateDateTimeWidget(const DialogItemTemplate& item, QWidget* parent)
 {

@@ -37,7 +37,7 @@ bool Focusable(QWidget* c, QWidget* dlg)
            c->isVisibleTo(dlg) && !c->focusProxy();
 }
 
-} // namespace
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
     ON_COMMAND(IDOK, OnOK)

@@ -122,7 +122,7 @@ int AfxMulDiv(int number, int numerator, int denominator)
     long long p = static_cast<long long>(number) * numerator;
     long long half = (denominator > 0 ? denominator : -denominator) / 2;
     long long q = (p >= 0) == (denominator > 0) ? (p + (p >= 0 ? half : -half)) / denominator
-                                                 : (p - (p >= 0 ? half : -half)) / denominator;
+                                                : (p - (p >= 0 ? half : -half)) / denominator;
     return static_cast<int>(q);
 }
 
@@ -185,7 +185,7 @@ QRect ControlRect(const DialogItemTemplate& item, DialogBaseUnits u, int top)
                  AfxMulDiv(item.cy, u.cy, 8));
 }
 
-} // namespace
+}  // namespace
 
 CDialogWidget* AfxBuildDialog(const DialogTemplate& t, QWidget* owner, CWnd* pWnd)
 {

@@ -120,7 +120,7 @@ BOOL EditProc(QWidget* w, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
     }
 }
 
-} // namespace
+}  // namespace
 
 QWidget* AfxCreateEditWidget(const DialogItemTemplate& item, QWidget* parent)
 {

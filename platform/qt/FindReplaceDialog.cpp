@@ -35,8 +35,7 @@ const DialogItemTemplate kItems[] = {
 };
 
 const DialogTemplate kFindTemplate = {
-    0, "S\xC3\xB6k", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, "MS Sans Serif", 8, 242, 62, kItems,
-};
+    0, "S\xC3\xB6k", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, "MS Sans Serif", 8, 242, 62, kItems};
 
 std::vector<CFindReplaceDialog*> g_live;  // for GetNotifier
 
@@ -46,7 +45,7 @@ UINT FindReplaceMessage()
     return message;
 }
 
-} // namespace
+}  // namespace
 
 CFindReplaceDialog::CFindReplaceDialog()
 {

@@ -24,7 +24,7 @@ QSet<HFONT> g_fonts;
 QHash<HFONT, CFont*> g_owners;    // the CFont that created the handle
 QHash<HFONT, CFont*> g_wrappers;  // FromHandle wrappers of handles without an owner
 
-} // namespace
+}  // namespace
 
 CFont::~CFont() { DeleteObject(); }
 

@@ -79,7 +79,7 @@ protected:
 
 HotKeyWidget* Field(HWND h) { return dynamic_cast<HotKeyWidget*>(WidgetFromHandle(h)); }
 
-} // namespace
+}  // namespace
 
 QWidget* AfxCreateHotKeyWidget(const DialogItemTemplate&, QWidget* parent)
 {

@@ -100,7 +100,7 @@ QIcon CachedIcon(UINT nID, const ImageTemplate& t)
     return *it;
 }
 
-} // namespace
+}  // namespace
 
 HICON AfxLoadIconHandle(UINT nID, int)
 {

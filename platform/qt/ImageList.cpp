@@ -40,7 +40,7 @@ QImage LoadStrip(const ImageTemplate& t, int cy)
     return image.convertToFormat(QImage::Format_ARGB32);
 }
 
-} // namespace
+}  // namespace
 
 std::shared_ptr<CImageListImages> AfxImageListImages(HIMAGELIST hImageList)
 {

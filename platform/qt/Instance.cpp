@@ -39,7 +39,8 @@ std::string Canonical(const std::string& path, int depth = 0)
     if (::realpath(path.c_str(), buf))
         return buf;
     const auto slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/"
+                                                                             : path.substr(0, slash);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     const ssize_t n = ::readlink(path.c_str(), buf, sizeof buf - 1);
     if (n > 0 && depth < 40) {
@@ -133,7 +134,7 @@ void AskHolder(const std::string& socketPath)
     }
 }
 
-} // namespace
+}  // namespace
 
 BOOL AfxClaimInstance(LPCSTR path, UINT message)
 {

@@ -17,7 +17,11 @@
 
 namespace {
 
-enum class Layout { Any, Nordic, Us };
+enum class Layout {
+    Any,
+    Nordic,
+    Us
+};
 
 struct KeyRow {
     UINT vk;
@@ -134,18 +138,20 @@ struct KeypadRow {
     int qt;
     unsigned keysym;
 };
+// clang-format off
 constexpr KeypadRow kKeypad[] = {
     {VK_MULTIPLY, Qt::Key_Asterisk, 0xffaa}, {VK_ADD, Qt::Key_Plus, 0xffab},
     {VK_SUBTRACT, Qt::Key_Minus, 0xffad},    {VK_DECIMAL, Qt::Key_Period, 0xffae},
     {VK_DECIMAL, Qt::Key_Comma, 0xffac},     {VK_DIVIDE, Qt::Key_Slash, 0xffaf},
 };
+// clang-format on
 
 bool Applies(Layout layout)
 {
     return layout == Layout::Any || (layout == Layout::Nordic) == AfxKeyboardIsNordic();
 }
 
-} // namespace
+}  // namespace
 
 UINT AfxVirtualKeyFromQtKey(int key, int modifiers)
 {

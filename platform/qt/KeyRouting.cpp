@@ -40,7 +40,7 @@ void SendHelp(HWND hFocus)
     ::SendMessage(hFocus, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
 }
 
-} // namespace
+}  // namespace
 
 bool AfxPreTranslateKeyEvent(QWidget* receiver, QKeyEvent* event)
 {

@@ -29,7 +29,7 @@ QString CellText(const char* text)
     return s;
 }
 
-} // namespace
+}  // namespace
 
 QWidget* AfxCreateListWidget(const DialogItemTemplate& item, QWidget* parent)
 {
@@ -139,7 +139,7 @@ int ContentWidth(ListWidget* w, int col)
     return w->sizeHintForIndex(w->model()->index(widest, col)).width();
 }
 
-} // namespace
+}  // namespace
 
 BOOL CListCtrl::SetColumnWidth(int nCol, int cx)
 {

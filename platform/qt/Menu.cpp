@@ -170,7 +170,7 @@ UINT StateOf(QAction* a)
     return state;
 }
 
-} // namespace
+}  // namespace
 
 CMenu* CMenu::FromHandle(HMENU hMenu)
 {

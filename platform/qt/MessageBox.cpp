@@ -120,7 +120,7 @@ int ShowMessageBox(HWND hWnd, LPCSTR text, LPCSTR caption, UINT type, UINT iconT
     return answer;
 }
 
-} // namespace
+}  // namespace
 
 int MessageBoxA(HWND hWnd, LPCSTR text, LPCSTR caption, UINT type)
 {

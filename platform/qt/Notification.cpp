@@ -84,7 +84,12 @@ private:
         QString summary;
         QString body;
     };
-    enum class Markup { Unknown, Asking, Yes, No };
+    enum class Markup {
+        Unknown,
+        Asking,
+        Yes,
+        No
+    };
 
     bool Connect()
     {
@@ -176,7 +181,7 @@ private:
     std::function<void()> m_onClick;
 };
 
-} // namespace
+}  // namespace
 
 void AfxShowNotification(const QString& summary, const QString& body, std::function<void()> onClick)
 {

@@ -16,7 +16,7 @@ struct AfxMessageBoxRecord {
     UINT type = 0;                     // MB_ button, icon and default-button bits as asked
     std::vector<std::string> buttons;  // the labels shown, e.g. "Ja", "Nej", "Avbryt"
     HWND owner = nullptr;
-    int answer = 0;                    // IDYES, IDNO, ...
+    int answer = 0;  // IDYES, IDNO, ...
 };
 
 // What a file dialog was asked.

@@ -51,7 +51,7 @@ std::vector<HWND> TopLevelWindows()
     return out;
 }
 
-} // namespace
+}  // namespace
 
 bool AfxAskEndSession(LPARAM lParam)
 {
@@ -78,23 +78,25 @@ void EndNow()
     PostQuitMessage(0);
 }
 
-} // namespace
+}  // namespace
 
 void AfxInstallSessionHandlers()
 {
     auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     if (!app)
         return;
-    QObject::connect(app, &QGuiApplication::commitDataRequest, app, [](QSessionManager& manager) {
-        if (!manager.allowsInteraction()) {
-            AfxAskEndSession(ENDSESSION_CRITICAL);  // the session ends anyway
-            return;
-        }
-        bool end = AfxAskEndSession(0);
-        manager.release();
-        if (!end)
-            manager.cancel();
-    }, Qt::DirectConnection);
+    QObject::connect(
+        app, &QGuiApplication::commitDataRequest, app, [](QSessionManager& manager) {
+            if (!manager.allowsInteraction()) {
+                AfxAskEndSession(ENDSESSION_CRITICAL);  // the session ends anyway
+                return;
+            }
+            bool end = AfxAskEndSession(0);
+            manager.release();
+            if (!end)
+                manager.cancel();
+        },
+        Qt::DirectConnection);
 
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalPipe) != 0)
         return;

@@ -67,7 +67,7 @@ const TalvoSoundModule* Module()
     return nullptr;
 }
 
-} // namespace
+}  // namespace
 
 BOOL PlaySoundA(LPCSTR pszSound, HMODULE, DWORD fdwSound)
 {

@@ -130,7 +130,7 @@ protected:
 
 UpDownWidget* UpDown(HWND h) { return dynamic_cast<UpDownWidget*>(WidgetFromHandle(h)); }
 
-} // namespace
+}  // namespace
 
 QWidget* AfxCreateUpDownWidget(const DialogItemTemplate& item, QWidget* parent)
 {

@@ -45,7 +45,7 @@ BOOL StaticProc(QWidget* w, UINT message, WPARAM wParam, LPARAM, LRESULT* result
     }
 }
 
-} // namespace
+}  // namespace
 
 QWidget* AfxCreateStaticWidget(const DialogItemTemplate& item, QWidget* parent)
 {
@@ -71,7 +71,8 @@ QWidget* AfxCreateStaticWidget(const DialogItemTemplate& item, QWidget* parent)
         label->setText(text);
         label->setTextFormat(Qt::PlainText);
         label->setWordWrap(type != SS_LEFTNOWORDWRAP);
-        Qt::Alignment h = type == SS_CENTER ? Qt::AlignHCenter : type == SS_RIGHT ? Qt::AlignRight : Qt::AlignLeft;
+        Qt::Alignment h = type == SS_CENTER ? Qt::AlignHCenter : type == SS_RIGHT ? Qt::AlignRight
+                                                                                  : Qt::AlignLeft;
         label->setAlignment(h | Qt::AlignTop);
     }
     label->setFocusPolicy(Qt::NoFocus);

@@ -11,8 +11,7 @@ constexpr char16_t kHigh1252[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 // Eight bytes at a time: a list refresh converts two texts for every row.
 bool IsAscii(const char* text, std::size_t length)
@@ -29,7 +28,7 @@ bool IsAscii(const char* text, std::size_t length)
     return (bits & 0x8080808080808080ULL) == 0;
 }
 
-} // namespace
+}  // namespace
 
 bool AfxIsValidUtf8(const char* text, std::size_t length)
 {
@@ -45,11 +44,17 @@ bool AfxIsValidUtf8(const char* text, std::size_t length)
         char32_t cp;
         char32_t min;
         if ((c & 0xE0) == 0xC0) {
-            need = 1; cp = c & 0x1F; min = 0x80;
+            need = 1;
+            cp = c & 0x1F;
+            min = 0x80;
         } else if ((c & 0xF0) == 0xE0) {
-            need = 2; cp = c & 0x0F; min = 0x800;
+            need = 2;
+            cp = c & 0x0F;
+            min = 0x800;
         } else if ((c & 0xF8) == 0xF0) {
-            need = 3; cp = c & 0x07; min = 0x10000;
+            need = 3;
+            cp = c & 0x07;
+            min = 0x10000;
         } else {
             return false;
         }

@@ -188,7 +188,7 @@ private:
     }
 };
 
-} // namespace
+}  // namespace
 
 UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT nElapse, void* /*lpTimerFunc*/)
 {

@@ -48,7 +48,9 @@ std::string CutText(const char* tip, size_t limit)
         --lead;
     if (lead > 0) {
         const unsigned char c = static_cast<unsigned char>(tip[lead - 1]);
-        const size_t need = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        const size_t need = c >= 0xF0 ? 4 : c >= 0xE0 ? 3
+                                        : c >= 0xC0   ? 2
+                                                      : 1;
         if (lead - 1 + need > n)
             n = lead - 1;
     }
@@ -87,7 +89,7 @@ void Show()
     g_tray.shown->show();
 }
 
-} // namespace
+}  // namespace
 
 bool IsSystemTrayAvailable()
 {
@@ -152,7 +154,7 @@ BOOL Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA d)
 
 AfxTrayShown AfxTrayState()
 {
-    return AfxTrayShown{g_tray.present, g_tray.iconId,   g_tray.tip, g_tray.info,
+    return AfxTrayShown{g_tray.present, g_tray.iconId, g_tray.tip, g_tray.info,
                         g_tray.infoTitle, g_tray.callback, g_tray.hWnd};
 }
 

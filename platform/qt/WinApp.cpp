@@ -96,7 +96,7 @@ void InstallSwedishTranslations(QApplication* app)
         delete translator;
 }
 
-} // namespace
+}  // namespace
 
 // ---- The application object ------------------------------------------------------
 
@@ -127,7 +127,7 @@ BOOL CWinApp::InitInstance() { return TRUE; }
 namespace {
 bool g_bMainLoopRunning = false;
 bool g_bQuitPosted = false;
-} // namespace
+}  // namespace
 
 void PostQuitMessage(int nExitCode)
 {

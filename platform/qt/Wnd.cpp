@@ -36,7 +36,7 @@ std::vector<MSG> g_msgStack;
 QPointer<QWidget> g_capture;
 QPointer<QWidget> g_lastForeground;
 
-} // namespace afxwnd
+}  // namespace afxwnd
 
 namespace {
 
@@ -159,7 +159,7 @@ InputBridge* Bridge()
     return bridge;
 }
 
-} // namespace
+}  // namespace
 
 // ---- Handles and the window map ----------------------------------------------
 

@@ -78,4 +78,3 @@ void AfxSetMenuOwner(HMENU hMenu, QWidget* window, bool systemMenu);
 
 // Runs a menu entry of a window (its menu bar, or its system menu) as a click would.
 bool AfxInvokeMenuItem(HWND hWnd, UINT nID, bool systemMenu);
-

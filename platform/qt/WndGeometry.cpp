@@ -22,7 +22,7 @@ namespace {
 // Origin of the client area inside the widget (below a dialog's menu bar).
 QPoint ClientOrigin(const QWidget* w) { return w->contentsRect().topLeft(); }
 
-} // namespace
+}  // namespace
 
 // ---- Geometry ---------------------------------------------------------------------
 
@@ -205,6 +205,7 @@ UINT CWnd::IsDlgButtonChecked(int nID) const
     if (!b)
         return 0;
     if (auto* cb = qobject_cast<QCheckBox*>(b))
-        return cb->checkState() == Qt::PartiallyChecked ? 2 : cb->checkState() == Qt::Checked ? 1 : 0;
+        return cb->checkState() == Qt::PartiallyChecked ? 2 : cb->checkState() == Qt::Checked ? 1
+                                                                                              : 0;
     return b->isChecked() ? 1 : 0;
 }

@@ -47,4 +47,4 @@ struct MessageScope {
     ~MessageScope() { g_msgStack.pop_back(); }
 };
 
-} // namespace afxwnd
+}  // namespace afxwnd

@@ -37,7 +37,7 @@ QWidget* FocusWidget()
     return nullptr;
 }
 
-} // namespace
+}  // namespace
 
 // ---- Text ------------------------------------------------------------------------
 

@@ -74,4 +74,4 @@ void ClickListColumn(HWND hList, int nCol)
         emit w->header()->sectionClicked(nCol);
 }
 
-} // namespace testhooks
+}  // namespace testhooks

@@ -14,7 +14,7 @@ namespace {
     return true;
 }();
 
-} // namespace
+}  // namespace
 
 namespace testhooks {
 
@@ -116,4 +116,4 @@ void SetCoInitializeResult(HRESULT hr) { AfxPosixSeam().coInitializeResult = hr;
 bool QueryEndSession() { return AfxAskEndSession(0); }
 bool QueryEndSessionWithoutQuestions() { return AfxAskEndSession(ENDSESSION_CRITICAL); }
 
-} // namespace testhooks
+}  // namespace testhooks

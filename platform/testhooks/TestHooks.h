@@ -146,4 +146,4 @@ bool IsUnderlined(HWND hWnd);
 // How many times MessageBeep was called.
 int Beeps();
 
-} // namespace testhooks
+}  // namespace testhooks

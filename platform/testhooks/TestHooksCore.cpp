@@ -40,7 +40,7 @@ QString KeyText(UINT vk, bool shift)
     return QString();
 }
 
-} // namespace
+}  // namespace
 
 namespace testhooks {
 
@@ -194,4 +194,4 @@ bool IsUnderlined(HWND hWnd)
     return AfxIsLiveWidget(w) && w->font().underline();
 }
 
-} // namespace testhooks
+}  // namespace testhooks

@@ -114,7 +114,7 @@ void InstallFilter()
     }
 }
 
-} // namespace
+}  // namespace
 
 BOOL RegisterHotKey(HWND hWnd, int id, UINT fsModifiers, UINT vk)
 {

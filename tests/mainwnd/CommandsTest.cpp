@@ -14,7 +14,7 @@ std::vector<TlvRecord> Five()
     return recs;
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(MainWndTest, NextAndPreviousDueWrapAround)
 {

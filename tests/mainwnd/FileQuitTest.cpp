@@ -12,7 +12,7 @@ namespace {
 constexpr UINT kSaveError = MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2;
 constexpr UINT kQuitQuestion = MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON3;
 
-} // namespace
+}  // namespace
 
 class FileQuitTest : public MainWndTest {
 protected:

@@ -80,7 +80,7 @@ public:
     void SetUp() override { ASSERT_TRUE(AfxWinInit(g_argc, g_argv)); }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(MainWndTest, GlobalHotKeyBringsTheHiddenWindowBackAlsoWithNumLock)
 {
@@ -164,7 +164,7 @@ private:
 
 constexpr xcb_keysym_t kAlt = 0xffe9;
 
-} // namespace
+}  // namespace
 
 // Every key the hot-key field gives can be grabbed: the punctuation keys of
 // a US keyboard, and Ö, Ä and Å once the keyboard has them.

@@ -30,7 +30,7 @@ HKEY OpenSettings()
     return key;
 }
 
-} // namespace
+}  // namespace
 
 void MainWndTest::SetApp(CReminderApp* app) { g_pApp = app; }
 
@@ -90,10 +90,18 @@ std::string MainWndTest::GetSettingText(const char* name)
 void MainWndTest::WriteTlv(const std::string& path, const std::vector<TlvRecord>& recs, const TlvHeader& h)
 {
     std::ostringstream out;
-    out << "Talvo_1.2\r\n" << h.defaultText << "\r\n" << h.timeAdd << "\r\n" << h.remind << "\r\n"
-        << h.pushTime << "\r\n" << h.push << "\r\n";
+    out << "Talvo_1.2\r\n"
+        << h.defaultText << "\r\n"
+        << h.timeAdd << "\r\n"
+        << h.remind << "\r\n"
+        << h.pushTime << "\r\n"
+        << h.push << "\r\n";
     for (const TlvRecord& r : recs)
-        out << r.text << "\r\n" << Stored(r.utc) << "\r\n" << r.remind << "\r\n" << r.pushTime << "\r\n" << r.push << "\r\n";
+        out << r.text << "\r\n"
+            << Stored(r.utc) << "\r\n"
+            << r.remind << "\r\n"
+            << r.pushTime << "\r\n"
+            << r.push << "\r\n";
     std::ofstream(path, std::ios::binary) << out.str();
 }
 

@@ -14,7 +14,7 @@ public:
     void SetUp() override { ASSERT_TRUE(AfxWinInit(g_argc, g_argv)); }
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

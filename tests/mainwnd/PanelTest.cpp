@@ -11,7 +11,7 @@ bool EndsWith(const std::string& s, const std::string& tail)
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(MainWndTest, AddingAppendsARowAndResetsThePanel)
 {

@@ -31,7 +31,7 @@ struct Probe {
 
 void ClickOk(HWND hDlg) { testhooks::ClickButton(Ctl(hDlg, IDOK)); }
 
-} // namespace
+}  // namespace
 
 TEST_F(MainWndTest, SettingsOkWithoutChangesReappliesAndCancelChangesNothing)
 {

@@ -13,7 +13,7 @@ struct ProgramFolderFile {
     ~ProgramFolderFile() { std::filesystem::remove(path); }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(MainWndTest, CommandLineWinsOverLastFile)
 {

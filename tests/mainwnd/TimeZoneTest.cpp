@@ -62,7 +62,7 @@ std::vector<std::time_t> YearOfInstants()
     return out;
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(TimeZoneTest, UnchangedEditsKeepEveryStoredTimeOfAYear)
 {

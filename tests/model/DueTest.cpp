@@ -119,4 +119,4 @@ TEST(DueRule, EastOfGreenwichTheZoneOffsetIsAdded)
     ResetClock();
 }
 
-} // namespace
+}  // namespace

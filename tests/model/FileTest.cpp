@@ -211,7 +211,7 @@ TEST_F(FileTest, FailedSaveLeavesTheOldFileAndNoTemporary)
         EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
 }
 
-} // namespace
+}  // namespace
 
 #include <sys/mount.h>
 
@@ -242,4 +242,4 @@ TEST(FileFullDisk, SaveFailsAndKeepsTheOldFile)
     fs::remove(mountPoint);
 }
 
-} // namespace
+}  // namespace

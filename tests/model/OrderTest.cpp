@@ -111,4 +111,4 @@ TEST(Collection, AddSetRemoveMove)
     EXPECT_EQ(Texts(l), (std::vector<std::string>{"z", "3"}));
 }
 
-} // namespace
+}  // namespace

@@ -61,7 +61,7 @@ std::vector<std::time_t> Transitions(std::time_t from, std::time_t to)
 constexpr std::time_t kYearStart = 1767225600;  // 2026-01-01 00:00 UTC
 constexpr std::time_t kYearEnd = kYearStart + 366 * 86400;
 
-const char* const kZones[] = {"Europe/Stockholm", "America/New_York",    "Asia/Kolkata",
+const char* const kZones[] = {"Europe/Stockholm", "America/New_York", "Asia/Kolkata",
                               "Australia/Lord_Howe", "Pacific/Chatham", "UTC"};
 
 // Every stored time of a year, in steps that are not whole minutes, and every
@@ -77,8 +77,9 @@ TEST(PickerTime, ShowsTheLocalDateAndTimeAndReadsBackTheSameStoredTime)
         for (std::time_t u = kYearStart; u < kYearEnd; u += 7919)
             instants.push_back(u);
         const std::vector<std::time_t> changes = Transitions(kYearStart, kYearEnd);
-        if (std::string(zone) != "UTC" && std::string(zone) != "Asia/Kolkata")
+        if (std::string(zone) != "UTC" && std::string(zone) != "Asia/Kolkata") {
             EXPECT_EQ(changes.size(), 2u);
+        }
         for (std::time_t c : changes)
             for (std::time_t u = c - 7200; u <= c + 7200; u += 13)
                 instants.push_back(u);
@@ -171,4 +172,4 @@ TEST(PickerTime, EarlyAndLateTimesKeepTheirDate)
     }
 }
 
-} // namespace
+}  // namespace

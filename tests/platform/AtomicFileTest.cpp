@@ -120,11 +120,11 @@ TEST_F(AtomicFileTest, LeftoversOfEndedWritersGoAtTheNextWriteAndNothingElse)
     const std::string mine = std::to_string(getpid());
     const std::string removed[] = {"list.tlv.tmp-" + dead + "-123", "list.tlv.tmp-" + dead + "-9", "list.tlv.tmp42"};
     const std::string kept[] = {
-        "list.tlv.tmp-" + mine + "-5",  // this process is writing it
-        "list.tlv.tmp-1-5",             // a running process
-        "list.tlv.tmp-" + dead + "-x",  // not a name of ours
-        "list.tlv.tmp77",               // an older writer's, less than an hour old
-        "other.tlv.tmp-" + dead + "-1", // another file's
+        "list.tlv.tmp-" + mine + "-5",   // this process is writing it
+        "list.tlv.tmp-1-5",              // a running process
+        "list.tlv.tmp-" + dead + "-x",   // not a name of ours
+        "list.tlv.tmp77",                // an older writer's, less than an hour old
+        "other.tlv.tmp-" + dead + "-1",  // another file's
         "list.tlv.unreadable-20260101-120000",
     };
     for (const std::string& name : removed)
@@ -185,4 +185,4 @@ TEST(FullPathName, RelativeNamesAreTakenFromTheCurrentFolder)
     EXPECT_STREQ(small, "abc");
 }
 
-} // namespace
+}  // namespace

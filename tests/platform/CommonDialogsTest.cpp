@@ -197,4 +197,4 @@ TEST_F(FileDialogs, BadStructuresAndSmallBuffersFail)
     EXPECT_STREQ(tiny, "x");
 }
 
-} // namespace
+}  // namespace

@@ -118,7 +118,8 @@ TEST_F(ControlsTest, ListReportsEveryStateChangeWithOldAndNewState)
     list.InsertColumn(0, "Meddelande");
     list.InsertColumn(1, "Datum");
     for (int i = 0; i < 3; ++i)
-        list.InsertItem(i, i == 0 ? "a" : i == 1 ? "b" : "c");
+        list.InsertItem(i, i == 0 ? "a" : i == 1 ? "b"
+                                                 : "c");
     // A new row gets its unchecked image as a change from nothing.
     ASSERT_EQ(wnd.changes.size(), 3u);
     EXPECT_EQ(wnd.changes[0].oldState, 0u);
@@ -592,4 +593,4 @@ TEST(SessionTest, NoMainWindowLetsTheSessionEnd)
     app->m_pMainWnd = saved;
 }
 
-} // namespace
+}  // namespace

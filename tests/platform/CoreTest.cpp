@@ -186,7 +186,7 @@ protected:
 
 QWidget* Widget(HWND h) { return reinterpret_cast<QWidget*>(h); }
 
-} // namespace
+}  // namespace
 
 TEST_F(CoreTest, MessageMapsDispatchWithBaseFallbackRangesNotifyAndRegisteredMessages)
 {

@@ -81,7 +81,7 @@ public:
 
 CTestApp g_app;
 
-} // namespace
+}  // namespace
 
 void EnsureStarted()
 {
@@ -96,4 +96,4 @@ void EnsureStarted()
     g_hAccel = LoadAcceleratorsA(AfxGetInstanceHandle(), MAKEINTRESOURCE(IDR_ACCEL));
 }
 
-} // namespace coretest
+}  // namespace coretest

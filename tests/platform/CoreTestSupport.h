@@ -33,4 +33,4 @@ void EnsureStarted();
 extern HWND g_hMainWnd;
 extern HACCEL g_hAccel;
 
-} // namespace coretest
+}  // namespace coretest

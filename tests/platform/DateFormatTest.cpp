@@ -124,4 +124,4 @@ TEST_F(LocaleEnv, InvalidTimesAndLocalesFail)
     EXPECT_GT(GetDateFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, buf, 64), 0) << "null is now";
 }
 
-} // namespace
+}  // namespace

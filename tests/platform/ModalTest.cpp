@@ -88,7 +88,7 @@ protected:
     void TearDown() override { testhooks::ProcessEvents(); }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ModalTest, DoModalDisablesTheOwnerAndReturnsOkWithTheExchangedValues)
 {

@@ -156,6 +156,6 @@ TEST_F(NotificationTest, ShowsReplacesWithdrawsAndReportsClicks)
     QDBusConnection::disconnectFromBus(QStringLiteral("service"));
 }
 
-} // namespace
+}  // namespace
 
 #include "NotificationTest.moc"

@@ -85,7 +85,7 @@ TEST(RegistryStore, WritesTextThatAnEditorCannotShowAsHex)
 {
     CRegistryStore store;
     store.SetValue(kKey, "Plain", REG_SZ, std::string("Å \"q\" \\ ok") + '\0');
-    store.SetValue(kKey, "Latin1", REG_SZ, std::string("\xE5") + '\0');       // not UTF-8
+    store.SetValue(kKey, "Latin1", REG_SZ, std::string("\xE5") + '\0');  // not UTF-8
     store.SetValue(kKey, "Lines", REG_SZ, std::string("a\nb") + '\0');
     store.SetValue(kKey, "NoNul", REG_SZ, "abc");
     store.SetValue(kKey, "Odd", REG_DWORD, Bytes({1, 2}));
@@ -130,8 +130,9 @@ TEST(RegistryStore, RejectsForeignText)
 {
     const char* foreign[] = {
         "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n",  // other format
-        "[HKEY_CURRENT_USER\\A]\n\"x\"=dword:1\n",                         // no header
-        "\x7f" "ELF\x02\x01",
+        "[HKEY_CURRENT_USER\\A]\n\"x\"=dword:1\n",                           // no header
+        "\x7f"
+        "ELF\x02\x01",
     };
     for (const char* text : foreign) {
         CRegistryStore store;
@@ -189,4 +190,4 @@ TEST(RegistryStore, SkipsWhatCannotBeReadAndKeepsTheRest)
     }
 }
 
-} // namespace
+}  // namespace

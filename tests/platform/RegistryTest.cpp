@@ -198,7 +198,9 @@ TEST_F(RegistryFile, DamagedFileReadsEmptyAndIsKeptAsideBeforeTheFirstWrite)
 {
     const std::string damaged[] = {
         std::string("REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Lindqvarn\\Talvo\\Settings]\n\"HotKey\"=dword:zz\n"),
-        std::string("\x7f" "ELF\x02\x01\x01\0\0\0garbage", 16),
+        std::string("\x7f"
+                    "ELF\x02\x01\x01\0\0\0garbage",
+                    16),
         std::string("REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Lindqvarn\\Talvo\\Settings]\n\"HotKey\"=hex:01,\\\n"),
         std::string("<?xml version=\"1.0\"?><settings/>"),
     };
@@ -332,10 +334,10 @@ TEST_F(RegistryFile, SymlinkedStoreIsFollowed)
     SetBinary(key, "HotKey", 3);
     RegCloseKey(key);
     RegFlushKey(HKEY_CURRENT_USER);
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(lstat(StoreFile().c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
     EXPECT_NE(ReadFile(real).find("\"HotKey\"=hex:03,00,00,00"), std::string::npos);
 }
 
-} // namespace
+}  // namespace

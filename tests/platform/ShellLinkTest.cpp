@@ -81,7 +81,7 @@ TEST(ShellLink, SavesAnAutostartEntryAndSavesAgain)
                      "Name=Talvo\n"
                      "Exec=\"/opt/Tal vo/talvo\"\n"
                      "Terminal=false\n");
-    struct stat st{};
+    struct stat st {};
     EXPECT_NE(stat((dir + "/autostart/Talvo.lnk").c_str(), &st), 0);
 
     IUnknown* unknown = nullptr;
@@ -91,4 +91,4 @@ TEST(ShellLink, SavesAnAutostartEntryAndSavesAgain)
     std::system(("rm -rf '" + dir + "'").c_str());
 }
 
-} // namespace
+}  // namespace

@@ -54,7 +54,7 @@ TEST(FileSystem, ModuleFileNameIsTheRealExecutable)
     ASSERT_GT(n, 0u);
     EXPECT_EQ(buffer[0], '/');
     EXPECT_NE(std::string(buffer).find("test_platform_shell"), std::string::npos);
-    struct stat st{};
+    struct stat st {};
     EXPECT_EQ(stat(buffer, &st), 0);
 
     char small[8];
@@ -72,7 +72,7 @@ TEST_F(TempFolder, SpecialFoldersFollowXdg)
     EXPECT_EQ(std::string(path), m_dir + "/data");
     ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, path, CSIDL_STARTUP, FALSE));
     EXPECT_EQ(std::string(path), m_dir + "/config/autostart");
-    struct stat st{};
+    struct stat st {};
     EXPECT_NE(stat(path, &st), 0) << "only asked to create with fCreate";
     ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, path, CSIDL_STARTUP | CSIDL_FLAG_CREATE, FALSE));
     EXPECT_EQ(stat(path, &st), 0);
@@ -173,7 +173,7 @@ TEST_F(TempFolder, ShellExecutePassesTheNameAsOneArgumentWithoutAShell)
     for (int i = 0; i < 500 && ReadFile(log).empty(); ++i)
         usleep(10000);  // the opener runs on its own
     EXPECT_EQ(ReadFile(log), m_dir + "/" + name + "\n");
-    struct stat st{};
+    struct stat st {};
     EXPECT_NE(stat("pwned", &st), 0);
 
     // URLs go to the opener unchecked, and the opener is not waited for: it
@@ -223,4 +223,4 @@ TEST(CommandLine, DesktopExecLinesBecomeWindowsCommandLinesAndSplitBack)
     EXPECT_EQ(AfxSplitCommandLine(line.c_str()), (Args{"/p q/b", "a\"b", "%1"}));
 }
 
-} // namespace
+}  // namespace

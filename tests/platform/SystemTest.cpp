@@ -155,10 +155,10 @@ TEST(SoundTest, MissingOrForeignFilesFailAtOnce)
     ASSERT_EQ(testhooks::SoundsPlayed().size(), 3u);
     EXPECT_EQ(testhooks::SoundsPlayed()[0], missing);
     PlaySoundA(nullptr, nullptr, 0);  // stops
-    AfxSettleSound();  // the file goes with the folder; the loader must be done
+    AfxSettleSound();                 // the file goes with the folder; the loader must be done
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -175,7 +175,7 @@ public:
     }
 };
 
-} // namespace
+}  // namespace
 
 // One program per data file: a second claim of the same file, by any of its
 // names, fails and asks the holder's main window to come forward; another

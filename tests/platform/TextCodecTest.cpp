@@ -23,7 +23,9 @@ TEST(TextCodecTest, ValidUtf8IsKeptAndEverythingElseIsWindows1252)
     // in a whole block or in the tail, still decides.
     EXPECT_EQ(FromAnsi("2026-12-24 15:00:00"), QStringLiteral("2026-12-24 15:00:00"));
     EXPECT_EQ(FromAnsi("abcdefgh\xE5"), QString::fromUtf8("abcdefghå"));
-    EXPECT_EQ(FromAnsi("abc\xE5" "defghijk"), QString::fromUtf8("abcådefghijk"));
+    EXPECT_EQ(FromAnsi("abc\xE5"
+                       "defghijk"),
+              QString::fromUtf8("abcådefghijk"));
     EXPECT_EQ(FromAnsi("abcdefghijklmno\xC3\xA5"), QString::fromUtf8("abcdefghijklmnoå"));
 }
 

@@ -9,7 +9,7 @@ namespace {
 // 2026-01-15 10:00:00 UTC, a Thursday in winter time (UTC+1).
 constexpr std::time_t kWinter = 1768471200;
 
-} // namespace
+}  // namespace
 
 TEST(Time, LocalFieldsAndSystemTimeRoundTrip)
 {

@@ -203,4 +203,4 @@ TEST(ResourcesTest, ListBitmapHoldsAnEmptyImageAndARedAlarm)
     EXPECT_GT(red, opaque / 2);
 }
 
-} // namespace
+}  // namespace

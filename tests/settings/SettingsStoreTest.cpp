@@ -55,7 +55,8 @@ protected:
     void WriteStore(const std::string& values)
     {
         std::system(("mkdir -p '" + m_root + "/Talvo'").c_str());
-        std::ofstream(Store()) << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Lindqvarn\\Talvo\\Settings]\n" << values;
+        std::ofstream(Store()) << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Lindqvarn\\Talvo\\Settings]\n"
+                               << values;
     }
     static bool Query(const char* name, DWORD& type, std::string& data)
     {
@@ -149,8 +150,7 @@ TEST_F(SettingsStore, SaveWritesEveryValueInOrderAsBinaryNumbersAndTexts)
 
 TEST_F(SettingsStore, RemindTimeBelowOneLoadsAs120)
 {
-    for (auto [stored, loaded] : {std::pair{"00,00,00,00", 120}, {"ff,ff,ff,ff", 120}, {"00,00,00,80", 120},
-                                  {"05,00,00,00", 5}, {"ff,ff,ff,7f", 2147483647}}) {
+    for (auto [stored, loaded] : {std::pair{"00,00,00,00", 120}, {"ff,ff,ff,ff", 120}, {"00,00,00,80", 120}, {"05,00,00,00", 5}, {"ff,ff,ff,7f", 2147483647}}) {
         WriteStore(std::string("\"RemindTime\"=hex:") + stored + "\n");
         CReminderData d;
         LoadSettings(d);
@@ -191,9 +191,10 @@ TEST_F(SettingsStore, SixteenBitFieldsKeepTheLowBits)
 TEST_F(SettingsStore, UnfitTextsAndNumbersLoadAsDefaults)
 {
     WriteStore("\"SoundFileAlarm\"=hex(7):61,00,62,00,00\n"
-               "\"LastFile\"=\"" + std::string(255, 'x') + "\"\n"
-               "\"RemindTime\"=hex:05,00,00,00,00\n"
-               "\"DoAlarm\"=\"0\"\n");
+               "\"LastFile\"=\"" +
+               std::string(255, 'x') + "\"\n"
+                                       "\"RemindTime\"=hex:05,00,00,00,00\n"
+                                       "\"DoAlarm\"=\"0\"\n");
     CReminderData d = Scrambled();
     LoadSettings(d);
     EXPECT_EQ(std::string(d.m_strSoundFileAlarm), "talvo.wav");
@@ -361,4 +362,4 @@ TEST_F(SettingsStore, UnwritableConfigFolderStillLoadsDefaults)
     EXPECT_EQ(ReadFile(m_root + "/Talvo"), "not a folder");
 }
 
-} // namespace
+}  // namespace

@@ -167,4 +167,4 @@ TEST_F(HyperLinkTest, HoverTakesTheCaptureAndLeavingGivesItBack)
     EXPECT_FALSE(link.m_bFollowed);
 }
 
-} // namespace
+}  // namespace

@@ -182,4 +182,4 @@ TEST_F(RegistryHelper, NoStoreMeansDefaultsAndFailedWrites)
     EXPECT_FALSE(reg.WriteString("LastFile", "x"));
 }
 
-} // namespace
+}  // namespace

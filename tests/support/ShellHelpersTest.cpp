@@ -114,7 +114,7 @@ TEST_F(ShellHelpers, OpenReadMeLooksInTheProgramFolderOnly)
     chmod(opener.c_str(), 0755);
     testhooks::SetShellOpener(opener);
     EXPECT_FALSE(OpenReadMe("ReadMe.txt"));
-    struct stat st{};
+    struct stat st {};
     EXPECT_NE(stat((m_dir + "/opened").c_str(), &st), 0) << "nothing was started";
     std::ofstream(m_dir + "/ReadMe.txt") << "hej";
     EXPECT_TRUE(OpenReadMe("ReadMe.txt"));
@@ -211,7 +211,7 @@ TEST_F(ShellHelpers, CreateShortcutFailuresReturnFalse)
     EXPECT_FALSE(CreateShortcut("/usr/bin/talvo", ""));
     testhooks::SetCoInitializeResult(E_OUTOFMEMORY);
     EXPECT_FALSE(CreateShortcut("/usr/bin/talvo", (m_dir + "/Talvo.lnk").c_str())) << "and the program goes on";
-    struct stat st{};
+    struct stat st {};
     EXPECT_NE(stat((m_dir + "/Talvo.desktop").c_str(), &st), 0);
 }
 
@@ -244,4 +244,4 @@ TEST_F(ShellHelpers, DateAndTimeTextsAndTheirLimit)
     EXPECT_EQ(AppendDateText(text, 0, nullptr, &st), text);
 }
 
-} // namespace
+}  // namespace

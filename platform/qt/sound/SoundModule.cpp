@@ -60,6 +60,6 @@ void Settle()
 
 const TalvoSoundModule kModule = {Stop, Play, Settle};
 
-} // namespace
+}  // namespace
 
 extern "C" __attribute__((visibility("default"))) const TalvoSoundModule* TalvoSoundModuleGet() { return &kModule; }
