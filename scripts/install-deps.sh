@@ -3,7 +3,7 @@
 # Does nothing when they are all present; uses sudo when not run as root.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
+  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config clang-format g++-mingw-w64-x86-64-posix
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6-dev qt6-translations-l10n
   libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libx11-dev libxkbcommon-dev

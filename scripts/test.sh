@@ -5,10 +5,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 dir=build
-args=()
+# A warning is a fault to mend, not to scroll past.
+args=(-DTALVO_WERROR=ON)
 if [ "${1:-}" = "--sanitize" ]; then
   dir=build-asan
-  args=(-DTALVO_SANITIZE=ON -DTALVO_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug)
+  args+=(-DTALVO_SANITIZE=ON -DTALVO_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug)
 fi
 bash scripts/build.sh "$dir" "${args[@]}"
 # Tests that need a real X server (hotkey grab) run under Xvfb.

@@ -704,6 +704,10 @@ class Session:
             "NO_AT_BRIDGE": "1",
             "QT_ACCESSIBILITY": "0",
         }
+        # A sanitizer build keeps the options its test run was given.
+        for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
+            if name in os.environ:
+                env[name] = os.environ[name]
         if getattr(self, "display", None):
             env["DISPLAY"] = self.display
         # Without a bus address libdbus would autolaunch a bus we do not own.
