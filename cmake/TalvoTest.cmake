@@ -4,6 +4,10 @@
 # platform for programs that build widgets.
 function(talvo_add_test name)
   cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
+  if(WIN32)
+    talvo_add_windows_test(${name} ${ARGN})
+    return()
+  endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   # Tests may look inside the platform's implementations.
@@ -29,4 +33,18 @@ function(talvo_add_test name)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600)
   file(MAKE_DIRECTORY ${home}/run)
   file(CHMOD ${home}/run PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+endfunction()
+
+# On Windows (cross-built): a Windows program run by ctest under Wine
+# (CMAKE_CROSSCOMPILING_EMULATOR), in the Wine prefix scripts/test-windows.sh
+# prepares. The zone is given to Wine through TZ; TestEnvironment.cpp keeps
+# the C runtime from misreading it.
+function(talvo_add_windows_test name)
+  cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/TestEnvironment.cpp)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} gtest gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600 ENVIRONMENT
+    "TZ=Europe/Stockholm;WINEDEBUG=-all;WINEPREFIX=${CMAKE_BINARY_DIR}/wine")
 endfunction()

@@ -1,8 +1,8 @@
 #pragma once
-// MFC's CFileFind over a POSIX folder listing. A name may hold the wildcards
+// MFC's CFileFind over the folder listing. A name may hold the wildcards
 // '*' and '?' in its last part ("/data/*.tlv"); "*.*" also matches names
-// without a dot, as on Windows. Names compare case-sensitively, as the file
-// system does. Qt-free.
+// without a dot, as on Windows. Names compare as the file system does
+// (case-sensitively on Linux). Qt-free.
 
 #include "platform/CString.h"
 #include "platform/Win32.h"
@@ -36,7 +36,7 @@ private:
     };
     const Match* Current() const;
 
-    std::string m_strRoot;  // folder of the matches, with its trailing '/', or empty
+    std::string m_strRoot;  // folder of the matches, with its trailing separator, or empty
     std::vector<Match> m_matches;
     std::size_t m_nNext = 0;  // index FindNextFile moves to
     bool m_bStarted = false;

@@ -1,5 +1,7 @@
 #include "platform/Time.h"
 
+#include "platform/TimeZone.h"
+
 CTime::CTime(int year, int month, int day, int hour, int minute, int second, int nDST)
 {
     std::tm tm{};
@@ -23,7 +25,7 @@ CTime::CTime(const SYSTEMTIME& st, int nDST)
 std::tm CTime::GetLocalTm() const
 {
     std::tm tm{};
-    if (!localtime_r(&m_time, &tm))
+    if (localtime_s(&tm, &m_time) != 0)
         tm = std::tm{};
     return tm;
 }
@@ -38,7 +40,7 @@ int CTime::GetDayOfWeek() const { return GetLocalTm().tm_wday + 1; }
 bool CTime::GetAsSystemTime(SYSTEMTIME& st) const
 {
     std::tm tm{};
-    if (!localtime_r(&m_time, &tm))
+    if (localtime_s(&tm, &m_time) != 0)
         return false;
     int year = tm.tm_year + 1900;
     // SYSTEMTIME years are unsigned 16-bit and start at 1601.

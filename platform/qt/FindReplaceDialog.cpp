@@ -1,41 +1,18 @@
-// The system's find dialog, find-only and in Swedish, on a built-in template.
+// The system's find dialog, find-only and in Swedish, on the shared template
+// (platform/portable/FindDialogTemplate.cpp).
 
 #include "platform/FindReplaceDialog.h"
 
 #include "platform/Button.h"
 #include "platform/Resource.h"
 #include "platform/Trace.h"
+#include "platform/portable/FindDialogTemplate.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 namespace {
-
-// The control ids of the Win32 find dialog.
-constexpr UINT kIdFindText = 1152;
-constexpr UINT kIdWholeWord = 1040;
-constexpr UINT kIdMatchCase = 1041;
-constexpr UINT kIdUp = 1056;
-constexpr UINT kIdDown = 1057;
-constexpr UINT kIdDirection = 1072;
-
-constexpr DWORD kTab = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
-
-const DialogItemTemplate kItems[] = {
-    {IDC_STATIC, "Static", "S\xC3\xB6&k efter:", WS_CHILD | WS_VISIBLE | SS_LEFT, 6, 9, 40, 8},
-    {kIdFindText, "Edit", "", kTab | WS_BORDER | ES_AUTOHSCROLL, 48, 7, 128, 13},
-    {kIdWholeWord, "Button", "Matcha endast &hela ord", kTab | BS_AUTOCHECKBOX, 6, 28, 96, 10},
-    {kIdMatchCase, "Button", "Matcha &gemener/VERSALER", kTab | BS_AUTOCHECKBOX, 6, 42, 100, 10},
-    {kIdDirection, "Button", "Riktning", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 108, 25, 68, 30},
-    {kIdUp, "Button", "&Upp", kTab | BS_AUTORADIOBUTTON, 113, 38, 28, 10},
-    {kIdDown, "Button", "&Ned", kTab | BS_AUTORADIOBUTTON, 143, 38, 28, 10},
-    {IDOK, "Button", "&S\xC3\xB6k n\xC3\xA4sta", kTab | BS_DEFPUSHBUTTON, 184, 6, 52, 14},
-    {IDCANCEL, "Button", "Avbryt", kTab | BS_PUSHBUTTON, 184, 24, 52, 14},
-};
-
-const DialogTemplate kFindTemplate = {
-    0, "S\xC3\xB6k", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, "MS Sans Serif", 8, 242, 62, kItems};
 
 std::vector<CFindReplaceDialog*> g_live;  // for GetNotifier
 
@@ -67,7 +44,7 @@ BOOL CFindReplaceDialog::Create(BOOL bFindDialogOnly, LPCSTR lpszFindWhat, LPCST
     m_fr.hwndOwner = pParentWnd ? pParentWnd->m_hWnd : nullptr;
     std::strncpy(m_szFindWhat, lpszFindWhat ? lpszFindWhat : "", sizeof m_szFindWhat - 1);
     std::strncpy(m_szReplaceWith, lpszReplaceWith ? lpszReplaceWith : "", sizeof m_szReplaceWith - 1);
-    if (!CreateIndirect(kFindTemplate, pParentWnd))
+    if (!CreateIndirect(AfxFindTextTemplate(), pParentWnd))
         return FALSE;
     ShowWindow(SW_SHOW);
     SetActiveWindow();
@@ -77,22 +54,22 @@ BOOL CFindReplaceDialog::Create(BOOL bFindDialogOnly, LPCSTR lpszFindWhat, LPCST
 BOOL CFindReplaceDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    SetDlgItemText(int(kIdFindText), m_szFindWhat);
-    CheckDlgButton(int(kIdMatchCase), (m_fr.Flags & FR_MATCHCASE) ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(int(kIdWholeWord), (m_fr.Flags & FR_WHOLEWORD) ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(int((m_fr.Flags & FR_DOWN) ? kIdDown : kIdUp), BST_CHECKED);
+    SetDlgItemText(int(kFindIdText), m_szFindWhat);
+    CheckDlgButton(int(kFindIdMatchCase), (m_fr.Flags & FR_MATCHCASE) ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(int(kFindIdWholeWord), (m_fr.Flags & FR_WHOLEWORD) ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(int((m_fr.Flags & FR_DOWN) ? kFindIdDown : kFindIdUp), BST_CHECKED);
     auto hide = [this](UINT id) {
         if (CWnd* w = GetDlgItem(int(id)))
             w->ShowWindow(SW_HIDE);
     };
     if (m_fr.Flags & FR_HIDEWHOLEWORD)
-        hide(kIdWholeWord);
+        hide(kFindIdWholeWord);
     if (m_fr.Flags & FR_HIDEMATCHCASE)
-        hide(kIdMatchCase);
+        hide(kFindIdMatchCase);
     if (m_fr.Flags & FR_HIDEUPDOWN)
-        for (UINT id : {kIdDirection, kIdUp, kIdDown})
+        for (UINT id : {kFindIdDirection, kFindIdUp, kFindIdDown})
             hide(id);
-    if (CWnd* edit = GetDlgItem(int(kIdFindText)))
+    if (CWnd* edit = GetDlgItem(int(kFindIdText)))
         GotoDlgCtrl(edit);
     return FALSE;
 }
@@ -100,15 +77,15 @@ BOOL CFindReplaceDialog::OnInitDialog()
 void CFindReplaceDialog::Notify(DWORD flags)
 {
     CString text;
-    GetDlgItemText(int(kIdFindText), text);
+    GetDlgItemText(int(kFindIdText), text);
     std::strncpy(m_szFindWhat, text, sizeof m_szFindWhat - 1);
     DWORD keep = m_fr.Flags & (FR_HIDEWHOLEWORD | FR_HIDEMATCHCASE | FR_HIDEUPDOWN | FR_NOUPDOWN | FR_NOMATCHCASE |
                                FR_NOWHOLEWORD);
-    if (IsDlgButtonChecked(int(kIdMatchCase)))
+    if (IsDlgButtonChecked(int(kFindIdMatchCase)))
         keep |= FR_MATCHCASE;
-    if (IsDlgButtonChecked(int(kIdWholeWord)))
+    if (IsDlgButtonChecked(int(kFindIdWholeWord)))
         keep |= FR_WHOLEWORD;
-    if (IsDlgButtonChecked(int(kIdDown)))
+    if (IsDlgButtonChecked(int(kFindIdDown)))
         keep |= FR_DOWN;
     m_fr.Flags = keep | flags;
     if (m_fr.hwndOwner && ::IsWindow(m_fr.hwndOwner))
@@ -118,7 +95,7 @@ void CFindReplaceDialog::Notify(DWORD flags)
 void CFindReplaceDialog::OnOK()
 {
     // Nothing to look for: the button does nothing, as on Windows.
-    if (GetDlgItem(int(kIdFindText))->GetWindowTextLength() == 0)
+    if (GetDlgItem(int(kFindIdText))->GetWindowTextLength() == 0)
         return;
     Notify(FR_FINDNEXT);
 }

@@ -2,6 +2,7 @@
 // Inside platform/ only: the window layer's own helpers on Qt types.
 
 #include "platform/MessageMap.h"
+#include "platform/portable/MessageDispatch.h"
 #include "platform/qt/Seams.h"
 #include "platform/Win32.h"
 
@@ -15,9 +16,6 @@ class CWnd;
 // Thrown by CDataExchange::Fail and caught by CWnd::UpdateData.
 struct CDataExchangeFailure {};
 
-// The first entry of the map chain that handles the message (WM_COMMAND and
-// WM_NOTIFY entries match code and id as well); null when none does.
-const AFX_MSGMAP_ENTRY* AfxFindMessageEntry(const AFX_MSGMAP* map, UINT message, UINT code, UINT id);
 
 // Text of any widget kind: the caption of a window, the label of a button,
 // the title of a group box, the text of a label or an edit.

@@ -42,56 +42,7 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     return result;
 }
 
-BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
-{
-    LRESULT result = 0;
-    if (message == WM_COMMAND) {
-        if (!OnCommand(wParam, lParam))
-            return FALSE;
-    } else if (message == WM_NOTIFY) {
-        if (!OnNotify(wParam, lParam, &result))
-            return FALSE;
-    } else {
-        const AFX_MSGMAP_ENTRY* e = AfxFindMessageEntry(GetMessageMap(), message, 0, 0);
-        if (!e || !e->pfn(this, message, wParam, lParam, &result))
-            return FALSE;
-    }
-    if (pResult)
-        *pResult = result;
-    return TRUE;
-}
-
-BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
-{
-    UINT nID = LOWORD(wParam);
-    int nCode = HIWORD(wParam);
-    // Menus send code 0 and accelerators code 1; both reach ON_COMMAND entries.
-    if (lParam == 0 && nCode == 1)
-        nCode = 0;
-    if (OnCmdMsg(nID, nCode, wParam, lParam))
-        return TRUE;
-    // Commands nobody in the window handled go to the application, as MFC routes them.
-    if (lParam == 0 && m_hWnd && W(m_hWnd)->isWindow())
-        if (CWinApp* app = AfxGetApp())
-            return app->OnCmdMsg(nID, nCode, wParam, lParam);
-    return FALSE;
-}
-
-BOOL CWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
-{
-    (void)wParam;
-    auto* hdr = reinterpret_cast<NMHDR*>(lParam);
-    if (!hdr)
-        return FALSE;
-    const AFX_MSGMAP_ENTRY* e = AfxFindMessageEntry(GetMessageMap(), WM_NOTIFY, UINT(hdr->code), UINT(hdr->idFrom));
-    if (!e)
-        return FALSE;
-    LRESULT result = 0;
-    e->pfn(this, WM_NOTIFY, wParam, lParam, &result);
-    if (pResult)
-        *pResult = result;
-    return TRUE;
-}
+bool AfxIsTopLevelWindow(HWND hWnd) { return W(hWnd)->isWindow(); }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -3,6 +3,7 @@
 // minutes.
 
 #include "model/PickerTime.h"
+#include "tests/TestZone.h"
 
 #include <gtest/gtest.h>
 
@@ -13,47 +14,23 @@
 
 namespace {
 
-class ZoneScope {
-public:
-    explicit ZoneScope(const char* zone)
-    {
-        if (const char* old = std::getenv("TZ"))
-            m_old = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ZoneScope()
-    {
-        setenv("TZ", m_old.c_str(), 1);
-        tzset();
-    }
-
-private:
-    std::string m_old = "UTC";
-};
-
-std::tm LocalOf(std::time_t t)
-{
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    return tm;
-}
+std::tm LocalOf(std::time_t t) { return LocalTimeOf(t); }
 
 // The instants at which the zone's offset changes in [from, to).
 std::vector<std::time_t> Transitions(std::time_t from, std::time_t to)
 {
     std::vector<std::time_t> out;
-    long previous = LocalOf(from).tm_gmtoff;
+    long previous = UtcOffsetAt(from);
     for (std::time_t t = from + 3600; t < to; t += 3600) {
-        if (LocalOf(t).tm_gmtoff == previous)
+        if (UtcOffsetAt(t) == previous)
             continue;
         std::time_t lo = t - 3600, hi = t;  // first second of the new offset
         while (hi - lo > 1) {
             const std::time_t mid = lo + (hi - lo) / 2;
-            (LocalOf(mid).tm_gmtoff == previous ? lo : hi) = mid;
+            (UtcOffsetAt(mid) == previous ? lo : hi) = mid;
         }
         out.push_back(hi);
-        previous = LocalOf(t).tm_gmtoff;
+        previous = UtcOffsetAt(t);
     }
     return out;
 }
@@ -72,6 +49,8 @@ TEST(PickerTime, ShowsTheLocalDateAndTimeAndReadsBackTheSameStoredTime)
     for (const char* zone : kZones) {
         SCOPED_TRACE(zone);
         ZoneScope scope(zone);
+        if (!scope.ok())
+            continue;
         const long offset = LocalZoneOffset();
         std::vector<std::time_t> instants;
         for (std::time_t u = kYearStart; u < kYearEnd; u += 7919)
@@ -137,11 +116,15 @@ TEST(PickerTime, SkippedTimesMoveForwardAndRepeatedTimesMeanTheFirst)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.zone) + " " + std::to_string(c.month) + "-" + std::to_string(c.day));
         ZoneScope scope(c.zone);
+        if (!scope.ok())
+            continue;
         EXPECT_EQ(LocalTimeToInstant(c.year, c.month, c.day, c.hour, c.minute, 0), c.expectUtc);
     }
 
     // The second pass of a repeated time is kept when it is the shown one.
     ZoneScope scope("Europe/Stockholm");
+    if (!scope.ok())
+        GTEST_SKIP() << "Europe/Stockholm cannot be set here";
     const std::time_t secondPass = 1792888200 + 3600;  // 02:30 CET
     const auto stored = std::int32_t(secondPass - LocalZoneOffset());
     const std::time_t date = ToPickerTime(stored);
@@ -159,6 +142,8 @@ TEST(PickerTime, EarlyAndLateTimesKeepTheirDate)
     for (const char* zone : {"Europe/Stockholm", "America/New_York", "Pacific/Chatham"}) {
         SCOPED_TRACE(zone);
         ZoneScope scope(zone);
+        if (!scope.ok())
+            continue;
         const std::time_t day = LocalTimeToInstant(2026, 7, 14, 12, 0, 0);
         for (int hour : {0, 23}) {
             const std::time_t timeOfDay = LocalTimeToInstant(1970, 1, 2, hour, 30, 5);
