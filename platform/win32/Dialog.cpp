@@ -116,22 +116,41 @@ namespace {
 // The dialog manager's procedure: WM_INITDIALOG ties the window to its
 // CDialog and runs OnInitDialog; every later message reaches the CDialog
 // through AfxWndProc first, and this procedure answers only for the defaults.
+struct DialogStart {
+    CDialog* dialog;
+    HMENU menu;
+};
+
 INT_PTR CALLBACK DialogProc(HWND hDlg, UINT message, WPARAM, LPARAM lParam)
 {
     if (message != WM_INITDIALOG)
         return FALSE;
-    auto* dlg = reinterpret_cast<CDialog*>(lParam);
-    AfxHookWindow(dlg, hDlg);
-    return dlg->OnInitDialog();
+    const auto* start = reinterpret_cast<const DialogStart*>(lParam);
+    AfxHookWindow(start->dialog, hDlg);
+    if (start->menu) {
+        // The template's size is the client area's, as with a menu named in a
+        // dialog resource: the menu bar is added above it, before
+        // OnInitDialog places anything.
+        RECT client{};
+        ::GetClientRect(hDlg, &client);
+        ::SetMenu(hDlg, start->menu);
+        RECT outer = client;
+        ::AdjustWindowRectEx(&outer, DWORD(::GetWindowLongPtrW(hDlg, GWL_STYLE)), TRUE,
+                             DWORD(::GetWindowLongPtrW(hDlg, GWL_EXSTYLE)));
+        ::SetWindowPos(hDlg, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return start->dialog->OnInitDialog();
 }
 
 }  // namespace
 
-HWND AfxCreateDialogWindow(const DialogTemplate& t, HWND hOwner, CDialog* pDialog)
+HWND AfxCreateDialogWindow(const DialogTemplate& t, HWND hOwner, CDialog* pDialog, HMENU hMenu)
 {
     const std::vector<WORD> words = AfxBuildDialogTemplate(t);
+    const DialogStart start{pDialog, hMenu};
     HWND h = ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(words.data()),
-                                          hOwner, DialogProc, reinterpret_cast<LPARAM>(pDialog));
+                                          hOwner, DialogProc, reinterpret_cast<LPARAM>(&start));
     if (!h) {
         Trace("Dialog %u could not be created (error %lu).\n", t.id, ::GetLastError());
         return nullptr;
@@ -183,14 +202,12 @@ BOOL CDialog::CreateFromTemplate(const DialogTemplate* t, HWND hOwner)
         if (!hMenu)
             Trace("Dialog %u: menu %u not found.\n", t->id, t->menuId);
     }
-    HWND h = AfxCreateDialogWindow(*t, hOwner, this);
+    HWND h = AfxCreateDialogWindow(*t, hOwner, this, hMenu);
     if (!h || !::IsWindow(h)) {
-        if (hMenu)
+        if (hMenu && ::IsMenu(hMenu))  // a destroyed window took its menu along
             ::DestroyMenu(hMenu);
         return FALSE;
     }
-    if (hMenu)
-        ::SetMenu(h, hMenu);
     if (t->style & WS_VISIBLE)
         ::ShowWindow(h, SW_SHOW);
     return TRUE;

@@ -30,9 +30,10 @@ WNDPROC AfxSuperWndProc(HWND hWnd);
 
 // The in-memory DLGTEMPLATEEX of t, as the dialog manager reads it.
 std::vector<WORD> AfxBuildDialogTemplate(const DialogTemplate& t);
-// Builds the in-memory dialog template of t (menu, font, controls) and
-// creates the dialog, owned by hOwner, for pDialog. Null on failure.
-HWND AfxCreateDialogWindow(const DialogTemplate& t, HWND hOwner, CDialog* pDialog);
+// Builds the in-memory dialog template of t (font, controls) and creates the
+// dialog, owned by hOwner, for pDialog, with the menu bar hMenu (or none).
+// Null on failure.
+HWND AfxCreateDialogWindow(const DialogTemplate& t, HWND hOwner, CDialog* pDialog, HMENU hMenu = nullptr);
 // A menu bar or popup built from a menu template; null when the id is unknown.
 HMENU AfxBuildMenu(UINT nID);
 

@@ -2,8 +2,9 @@
 // The colour is the parent's answer to WM_CTLCOLORSTATIC on Windows; the
 // platform gives that answer itself, so that the program only names the
 // colour (as the label's palette does on Linux). The label carries the
-// colour in the reference data of a subclass of its own, which goes with the
+// colour in a window property, which a subclass of its own removes with the
 // label; the parent gets a subclass that looks the colour up when it answers.
+// (GetWindowSubclass would do, but comctl32 exports it by ordinal only.)
 
 #include "platform/Static.h"
 
@@ -12,11 +13,24 @@
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0;
+constexpr wchar_t kColourProp[] = L"Talvo.TextColour";
+
+// The colour is kept plus one, so that black is not "none".
+bool TextColourOf(HWND hWnd, COLORREF* colour)
+{
+    const auto value = reinterpret_cast<UINT_PTR>(::GetPropW(hWnd, kColourProp));
+    if (value == 0)
+        return false;
+    *colour = COLORREF(value - 1);
+    return true;
+}
 
 LRESULT CALLBACK ColouredStaticProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR)
 {
-    if (message == WM_NCDESTROY)
+    if (message == WM_NCDESTROY) {
+        ::RemovePropW(hWnd, kColourProp);
         ::RemoveWindowSubclass(hWnd, ColouredStaticProc, id);
+    }
     return ::DefSubclassProc(hWnd, message, wParam, lParam);
 }
 
@@ -27,10 +41,9 @@ LRESULT CALLBACK ColourParentProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
     if (message == WM_NCDESTROY)
         ::RemoveWindowSubclass(hWnd, ColourParentProc, id);
     const LRESULT result = ::DefSubclassProc(hWnd, message, wParam, lParam);
-    DWORD_PTR colour = 0;
-    if (message == WM_CTLCOLORSTATIC &&
-        ::GetWindowSubclass(reinterpret_cast<HWND>(lParam), ColouredStaticProc, kSubclassId, &colour))
-        ::SetTextColor(reinterpret_cast<HDC>(wParam), COLORREF(colour));
+    COLORREF colour = 0;
+    if (message == WM_CTLCOLORSTATIC && TextColourOf(reinterpret_cast<HWND>(lParam), &colour))
+        ::SetTextColor(reinterpret_cast<HDC>(wParam), colour);
     return result;
 }
 
@@ -41,12 +54,12 @@ void CStatic::SetTextColor(COLORREF color)
     HWND parent = ::GetParent(m_hWnd);
     if (!parent)
         return;
-    DWORD_PTR old = 0;
-    const bool had = ::GetWindowSubclass(m_hWnd, ColouredStaticProc, kSubclassId, &old);
-    if (had && COLORREF(old) == color)
+    COLORREF old = 0;
+    if (TextColourOf(m_hWnd, &old) && old == color)
         return;
     ::SetWindowSubclass(parent, ColourParentProc, kSubclassId, 0);
-    ::SetWindowSubclass(m_hWnd, ColouredStaticProc, kSubclassId, DWORD_PTR(color));
+    ::SetWindowSubclass(m_hWnd, ColouredStaticProc, kSubclassId, 0);
+    ::SetPropW(m_hWnd, kColourProp, reinterpret_cast<HANDLE>(UINT_PTR(color) + 1));
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 

@@ -81,6 +81,12 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
                 SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(super));
             g_permanent.erase(gone);
             pWnd->m_hWnd = nullptr;
+            // The end of the main window is the end of the program, as in MFC.
+            CWinApp* app = AfxGetApp();
+            if (app && app->m_pMainWnd == pWnd) {
+                app->m_pMainWnd = nullptr;
+                ::PostQuitMessage(0);
+            }
             pWnd->PostNcDestroy();
         }
     }

@@ -46,7 +46,7 @@ protected:
             ::SetFileAttributesW(e.path().c_str(), FILE_ATTRIBUTE_NORMAL);
         fs::remove_all(dir);
     }
-    std::string Name(const char* leaf) const { return (dir / leaf).string(); }
+    std::string Name(const std::string& leaf) const { return (dir / leaf).string(); }
     fs::path dir;
 };
 
