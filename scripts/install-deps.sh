@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing Talvo need.
 # Does nothing when they are all present; uses sudo when not run as root.
+# The Windows build (mingw-w64, Wine, NSIS, the icon tools) is included.
 set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config clang-format g++-mingw-w64-x86-64-posix
@@ -12,6 +13,7 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   appstream desktop-file-utils dpkg-dev file
   fonts-dejavu-core
+  wine64 nsis librsvg2-bin icoutils zip
 )
 missing=()
 for p in "${packages[@]}"; do

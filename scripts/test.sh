@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Sets everything up, builds and runs every test. With --sanitize, uses the
-# AddressSanitizer and UndefinedBehaviorSanitizer build in build-asan/.
+# Sets everything up, builds and runs every test: the Linux build's, then the
+# Windows build's under Wine (scripts/test-windows.sh). With --sanitize, only
+# the Linux tests, in the AddressSanitizer and UndefinedBehaviorSanitizer
+# build in build-asan/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -13,4 +15,9 @@ if [ "${1:-}" = "--sanitize" ]; then
 fi
 bash scripts/build.sh "$dir" "${args[@]}"
 # Tests that need a real X server (hotkey grab) run under Xvfb.
-exec xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$dir" --output-on-failure -j2
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$dir" --output-on-failure -j2
+if [ "${1:-}" != "--sanitize" ]; then
+  # The Windows program from the same sources: its tests under Wine, the
+  # end-to-end check against this build, the installer.
+  bash scripts/test-windows.sh
+fi

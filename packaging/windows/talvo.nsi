@@ -1,7 +1,8 @@
 ; Talvo's installer for Windows: per user, nothing outside the user's profile.
 ; Built by packaging/windows/CMakeLists.txt with Debian's makensis:
 ;   makensis -DVERSION=x.y.z -DSOURCE=<folder with talvo.exe> -DOUTFILE=<setup.exe> talvo.nsi
-Unicode true
+; A 64-bit installer for the 64-bit program (and one that runs under wine64).
+Target amd64-unicode
 !include "MUI2.nsh"
 
 Name "Talvo"
@@ -27,6 +28,7 @@ BrandingText "Talvo ${VERSION}"
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey /LANG=${LANG_SWEDISH} "ProductName" "Talvo"
 VIAddVersionKey /LANG=${LANG_SWEDISH} "CompanyName" "Lindqvarn"
+VIAddVersionKey /LANG=${LANG_SWEDISH} "LegalCopyright" "Lindqvarn"
 VIAddVersionKey /LANG=${LANG_SWEDISH} "FileDescription" "Talvo installation"
 VIAddVersionKey /LANG=${LANG_SWEDISH} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_SWEDISH} "ProductVersion" "${VERSION}"
@@ -54,6 +56,8 @@ SectionEnd
 Section "Uninstall"
   SetShellVarContext current
   Delete "$SMPROGRAMS\Talvo.lnk"
+  ; The program's own autostart shortcut would point at nothing.
+  Delete "$SMSTARTUP\Talvo.lnk"
   Delete "$INSTDIR\talvo.exe"
   Delete "$INSTDIR\ReadMe.txt"
   Delete "$INSTDIR\talvo.wav"

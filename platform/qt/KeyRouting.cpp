@@ -16,6 +16,8 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -38,6 +40,29 @@ void SendHelp(HWND hFocus)
     info.MousePos.x = p.x();
     info.MousePos.y = p.y();
     ::SendMessage(hFocus, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+// Alt and the letter a label marks with '&': the focus goes to the next
+// control after the label that takes it, as the dialog manager does; an
+// edit reached so has its whole text selected, even when it had the focus.
+bool FocusByLabelMnemonic(QWidget* top, UINT vk)
+{
+    if (!((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')))
+        return false;
+    for (QLabel* label : top->findChildren<QLabel*>()) {
+        if (label->property(kMnemonicProperty).toChar() != QChar(char16_t(vk)) || !label->isVisible())
+            continue;
+        for (QWidget* next = label->nextInFocusChain(); next && next != label; next = next->nextInFocusChain()) {
+            if (next->window() == top && (next->focusPolicy() & Qt::TabFocus) && next->isVisible() &&
+                next->isEnabled()) {
+                next->setFocus(Qt::ShortcutFocusReason);
+                if (auto* edit = qobject_cast<QLineEdit*>(next))
+                    edit->selectAll();
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -84,6 +109,8 @@ bool AfxPreTranslateKeyEvent(QWidget* receiver, QKeyEvent* event)
             // Qt's own dialogs (message boxes, file dialogs) close themselves.
         } else if (vk == VK_F4 && alt && !(mods & (Qt::ShiftModifier | Qt::ControlModifier))) {
             ::SendMessage(HandleFromWidget(top), WM_SYSCOMMAND, SC_CLOSE, 0);
+            done = true;
+        } else if (alt && !(mods & Qt::ControlModifier) && FocusByLabelMnemonic(top, vk)) {
             done = true;
         } else if (vk == VK_SPACE && alt) {
             if (HMENU h = AfxSystemMenu(top, true)) {

@@ -64,6 +64,16 @@ QWidget* AfxCreateStaticWidget(const DialogItemTemplate& item, QWidget* parent)
     } else {
         // Win32 statics wrap words and treat '&' as a mnemonic marker.
         QString text = FromAnsi(item.text ? item.text : "");
+        if (!(item.style & SS_NOPREFIX)) {
+            // The marked letter moves the focus on with Alt (KeyRouting.cpp).
+            for (qsizetype i = text.indexOf(QLatin1Char('&')); i >= 0 && i + 1 < text.size();
+                 i = text.indexOf(QLatin1Char('&'), i + 2)) {
+                if (text[i + 1] != QLatin1Char('&')) {
+                    label->setProperty(kMnemonicProperty, text[i + 1].toUpper());
+                    break;
+                }
+            }
+        }
         if (!(item.style & SS_NOPREFIX))
             text = text.replace(QLatin1String("&&"), QLatin1String("\x01"))
                        .remove(QLatin1Char('&'))

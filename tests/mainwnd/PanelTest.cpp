@@ -3,6 +3,7 @@
 #include "MainWndFixture.h"
 
 #include "model/PickerTime.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -162,4 +163,39 @@ TEST_F(MainWndTest, MenuKeysWorkWithTheFocusInTheEditAndInTheList)
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text, AfxFindString(60305));
     EXPECT_EQ(Boxes()[0].type & MB_ICONMASK, MB_ICONINFORMATION);
+}
+
+// Alt and a label's marked letter move the focus to the control after the
+// label, as the dialog manager does; the message edit is reached with its
+// text selected, so typing replaces it, and the letter is never typed.
+TEST_F(MainWndTest, AltAndALabelLetterFocusTheControlAfterIt)
+{
+    const std::string f = m_root + "/f.tlv";
+    WriteTlv(f, {{"gammal text", kNow + 60}});
+    Create(f);
+    std::remove(f.c_str());
+    m_pDlg->m_list.SetFocus();
+    m_pDlg->GetDlgItem(IDC_TEXT)->SetWindowText("gammal text");
+
+    testhooks::SendKey(m_pDlg->m_hWnd, 'M', false, false, true);
+    ASSERT_EQ(testhooks::FocusWindow(), Item(IDC_TEXT));
+    CString text;
+    m_pDlg->GetDlgItem(IDC_TEXT)->GetWindowText(text);
+    EXPECT_EQ(std::string(text), "gammal text") << "Alt+M typed nothing";
+    DWORD start = 0, end = 0;
+    ::SendMessage(Item(IDC_TEXT), EM_GETSEL, WPARAM(&start), LPARAM(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 11u) << "the whole text selected";
+
+    // Already in the edit: selected again.
+    ::SendMessage(Item(IDC_TEXT), EM_SETSEL, 3, 3);
+    testhooks::SendKey(m_pDlg->m_hWnd, 'M', false, false, true);
+    ::SendMessage(Item(IDC_TEXT), EM_GETSEL, WPARAM(&start), LPARAM(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 11u);
+
+    testhooks::SendKey(m_pDlg->m_hWnd, 'D', false, false, true);
+    EXPECT_EQ(testhooks::FocusWindow(), Item(IDC_DATE));
+    testhooks::SendKey(m_pDlg->m_hWnd, 'T', false, false, true);
+    EXPECT_EQ(testhooks::FocusWindow(), Item(IDC_TIME));
 }

@@ -32,8 +32,15 @@ TEST(Time, LocalFieldsAndSystemTimeRoundTrip)
 TEST(Time, DaylightSavingGapAndOverlap)
 {
     // 02:30 on 29 March does not exist: the clock jumps from 02:00 to 03:00.
+    // The C library reads it with the offset from before the jump (03:30);
+    // the Windows C runtime with the one after it (01:30). Nothing in the
+    // program builds a CTime from fields; the panel has its own rule.
     CTime gap(2026, 3, 29, 2, 30, 0);
+#ifdef _WIN32
+    EXPECT_EQ(gap.GetHour(), 1);
+#else
     EXPECT_EQ(gap.GetHour(), 3);
+#endif
     EXPECT_EQ(gap.GetMinute(), 30);
 
     // 02:30 on 25 October happens twice; the flag chooses which.

@@ -116,7 +116,17 @@ TEST_F(TempFolder, FindsFilesByWildcardIgnoringCase)
     EXPECT_FALSE(find.FindFile(Name("*.doc").c_str()));
 }
 
-TEST(DialogTemplate, IsADialogExTemplateWithEveryItem)
+class DialogWindows : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        AfxSetResourceTables(&TalvoResourceTables());
+        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_HOTKEY_CLASS};
+        ::InitCommonControlsEx(&icc);
+    }
+};
+
+TEST_F(DialogWindows, IsADialogExTemplateWithEveryItem)
 {
     const DialogTemplate* main = AfxFindDialogTemplate(IDD_TALVO_DIALOG);
     ASSERT_NE(main, nullptr);
@@ -130,7 +140,7 @@ TEST(DialogTemplate, IsADialogExTemplateWithEveryItem)
 
 // The main window's template made into a real dialog: every control is
 // there with its class, and the list is a report view with check boxes.
-TEST(DialogTemplate, TheMainTemplateMakesItsControls)
+TEST_F(DialogWindows, TheMainTemplateMakesItsControls)
 {
     CDialog dialog(IDD_TALVO_DIALOG);
     ASSERT_TRUE(dialog.Create(IDD_TALVO_DIALOG, nullptr));

@@ -1,0 +1,230 @@
+"""talvo.exe under Wine on the same private desktop: a first start on an
+empty profile, a typed reminder, the alarm, Ctrl+S, the settings in Wine's
+registry; the list it writes equals byte for byte what the Linux build writes
+for the same keys, and each opens the other's file; the installer installs
+and uninstalls within the user's profile. Skipped when there is no Windows
+build (scripts/build-windows.sh) or no wine64."""
+
+import os
+import re
+import shutil
+import subprocess
+import time
+import unittest
+from pathlib import Path
+
+import harness as h
+
+ROOT = Path(__file__).resolve().parents[2]
+WIN_BUILD = Path(os.environ.get("TALVO_WIN_BUILD", ROOT / "build-win"))
+WINE = shutil.which("wine64") or ("/usr/lib/wine/wine64" if os.path.exists("/usr/lib/wine/wine64") else None)
+WINESERVER = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
+TITLE = "Talvo - talvo.tlv"
+
+
+def win_binary():
+    exe = WIN_BUILD / "mainwnd" / "talvo.exe"
+    if not exe.exists() or not WINE:
+        raise unittest.SkipTest("no Windows build or no wine64 (scripts/build-windows.sh)")
+    return exe
+
+
+class Wine:
+    """A fresh Wine prefix inside the session, its server kept up while used."""
+
+    def __init__(self, session):
+        self.s = session
+        self.prefix = session.root / "wine"
+        self.prefix.mkdir()
+        self.env = session.base_env()
+        self.env.update({
+            "WINEPREFIX": str(self.prefix), "WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            # The Windows C runtime reads a POSIX TZ such as "UTC", not a zone
+            # name; both builds run in UTC here.
+            "TZ": "UTC", "LANG": "sv_SE.UTF-8", "LC_ALL": "sv_SE.UTF-8",
+            "PATH": "/usr/lib/wine:" + self.env["PATH"]})
+        subprocess.run([WINESERVER, "-p"], env=self.env, check=True, timeout=60 * h.SCALE)
+        session.test.addCleanup(self.close)
+        self.run("cmd", "/c", "exit")
+
+    def run(self, *args, timeout=120):
+        """Runs a Windows program to its end. Its output goes to a file: Wine's
+        services inherit the handles and would hold a pipe open."""
+        with open(self.s.logs / "wine.log", "ab") as log:
+            return subprocess.run([WINE] + list(args), env=self.env, stdin=subprocess.DEVNULL, stdout=log,
+                                  stderr=subprocess.STDOUT, timeout=timeout * h.SCALE)
+
+    def start(self, exe, *args):
+        log = open(self.s.logs / "talvo-exe.log", "ab")
+        p = subprocess.Popen([WINE, str(exe)] + list(args), env=self.env, stdin=subprocess.DEVNULL,
+                             stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
+        self.s.procs.append(h.Proc("talvo.exe", p))
+        return p
+
+    def profile(self):
+        users = self.prefix / "drive_c" / "users"
+        return next(p for p in users.iterdir() if p.name != "Public")
+
+    def appdata(self):
+        return self.profile() / "AppData" / "Roaming"
+
+    def registry_values(self, key):
+        """Values of an HKCU key as `reg query` lists them ({name: (type, data)}),
+        or None when the key is missing."""
+        out = self.s.logs / "reg-query.txt"
+        with open(out, "wb") as f:
+            r = subprocess.run([WINE, "reg", "query", "HKCU\\" + key], env=self.env, stdin=subprocess.DEVNULL,
+                               stdout=f, stderr=subprocess.STDOUT, timeout=60 * h.SCALE)
+        if r.returncode != 0:
+            return None
+        text = out.read_bytes().decode("utf-8", errors="replace")
+        return {m.group(1): (m.group(2), m.group(3).strip())
+                for m in re.finditer(r"^\s+(\S+)\s+(REG_\w+)\s*(.*)$", text, re.M)}
+
+    def windows_path(self, path):
+        """The path as a Windows program names it: C: is the prefix's drive_c,
+        Z: the whole Linux file system."""
+        path = Path(path)
+        drive_c = self.prefix / "drive_c"
+        if drive_c in path.parents:
+            return "C:\\" + str(path.relative_to(drive_c)).replace("/", "\\")
+        return "Z:" + str(path).replace("/", "\\")
+
+    def close(self):
+        subprocess.run([WINESERVER, "-k"], env=self.env, timeout=60 * h.SCALE, check=False)
+
+
+class WindowsProgram(h.E2ETest):
+
+    def wait_window(self, s, title=TITLE, timeout=60):
+        return h.wait_until(lambda: (s.x.windows_named(exact=title) or [None])[0], timeout,
+                            what="the window %r" % title)
+
+    def red_in(self, s, win):
+        g = s.x.geometry(win)
+        return s.x.count_color(g["x"], g["y"], g["w"], g["h"], h.is_alarm_red)
+
+    def quit_with_ja(self, s, win, proc):
+        s.x.activate(win)
+        s.x.key("alt+F4")
+        box = self.wait_window(s, "Talvo", 20)
+        s.x.activate(box)
+        # Avbryt is the default button; Tab wraps to Ja.
+        s.x.key("Tab", "Return")
+        h.wait_until(lambda: proc.poll() is not None, 30, what="talvo.exe to end")
+
+    def change_first_due(self, s, win, text):
+        """F7 selects the first due message and shows it in the panel; Alt+M
+        selects the message text, which is typed over; Return changes the
+        message ("Ändra"), keeping its date and time."""
+        s.x.activate(win)
+        s.x.key("F7")
+        time.sleep(0.3)
+        s.x.key("alt+m")
+        time.sleep(0.2)
+        s.x.type(text)
+        s.x.key("Return")
+        time.sleep(0.3)
+
+    def save_and_wait(self, s, win, path):
+        before = path.stat().st_mtime_ns if path.exists() else None
+        s.x.activate(win)
+        s.x.key("ctrl+s")
+        h.wait_until(lambda: path.exists() and path.stat().st_mtime_ns != before, 20, what="the list saved")
+        time.sleep(0.2)
+
+    def test_first_start_alarm_save_and_the_same_bytes_as_linux(self):
+        exe = win_binary()
+        s = self.session(tz="UTC", dbus=False)
+        wine = Wine(s)
+
+        # An empty profile: the default list in %APPDATA%\Talvo.
+        proc = wine.start(exe)
+        win = self.wait_window(s)
+        data_file = wine.appdata() / "Talvo" / "talvo.tlv"
+        self.assertFalse(data_file.exists())
+        self.assertEqual(self.red_in(s, win), 0, "nothing due yet")
+
+        s.x.activate(win)
+        s.x.key("F2")
+        time.sleep(0.2)
+        s.x.type("Handla mjolk")
+        s.x.key("Return")
+        # The new message is due at once: the bell in its row.
+        h.wait_until(lambda: self.red_in(s, win) > 20, 30, what="the alarm's red bell in the list")
+        s.shot("windows-alarm")
+        self.save_and_wait(s, win, data_file)
+        self.assertEqual(h.texts_in(data_file), ["Handla mjolk"])
+        first = data_file.read_bytes()
+        first_copy = s.root / "first.tlv"
+        first_copy.write_bytes(first)
+
+        self.change_first_due(s, win, "Ring Asa")
+        self.save_and_wait(s, win, data_file)
+        windows_bytes = data_file.read_bytes()
+        self.assertEqual(h.texts_in(data_file), ["Ring Asa"])
+        self.assertEqual(h.read_tlv(data_file)[1][0][1], h.read_tlv(first_copy)[1][0][1], "time kept")
+        self.quit_with_ja(s, win, proc)
+
+        settings = wine.registry_values(r"Software\Lindqvarn\Talvo\Settings")
+        self.assertIsNotNone(settings, "the settings in HKEY_CURRENT_USER")
+        self.assertEqual(settings.get("LastFile"), ("REG_SZ", wine.windows_path(data_file)))
+        self.assertEqual(settings.get("RemindTime"), ("REG_BINARY", "78000000"))
+
+        # The Linux build, given the first list, does the same.
+        linux_file = s.root / "linux.tlv"
+        linux_file.write_bytes(first)
+        app = s.start_talvo([str(linux_file)])
+        app.wait_ready()
+        lwin = app.main_window()
+        self.change_first_due(s, lwin, "Ring Asa")
+        self.save_and_wait(s, lwin, linux_file)
+        self.assertEqual(linux_file.read_bytes(), windows_bytes, "the same bytes from both builds")
+        app.terminate()
+        app.wait_exit()
+
+        # And the Windows build opens and saves the Linux list unchanged.
+        proc = wine.start(exe, wine.windows_path(linux_file))
+        win = self.wait_window(s, "Talvo - linux.tlv")
+        self.save_and_wait(s, win, linux_file)
+        self.assertEqual(linux_file.read_bytes(), windows_bytes)
+        self.quit_with_ja(s, win, proc)
+
+    def test_installer_installs_and_uninstalls_in_the_profile(self):
+        win_binary()
+        setups = sorted(WIN_BUILD.glob("talvo-*-setup.exe"))
+        if not setups:
+            self.skipTest("no installer (makensis missing)")
+        s = self.session(dbus=False)
+        wine = Wine(s)
+        r = wine.run(str(setups[-1]), "/S")
+        self.assertEqual(r.returncode, 0)
+        local = wine.profile() / "AppData" / "Local" / "Programs" / "Talvo"
+        for name in ("talvo.exe", "ReadMe.txt", "talvo.wav", "uninstall.exe"):
+            self.assertTrue((local / name).exists(), name)
+        menu = wine.appdata() / "Microsoft" / "Windows" / "Start Menu" / "Programs" / "Talvo.lnk"
+        self.assertTrue(menu.exists(), "the Start menu entry")
+        uninstall = wine.registry_values(r"Software\Microsoft\Windows\CurrentVersion\Uninstall\Talvo")
+        self.assertIsNotNone(uninstall)
+        self.assertEqual(uninstall.get("DisplayName"), ("REG_SZ", "Talvo"))
+        # Nothing outside the user's profile.
+        self.assertFalse((wine.prefix / "drive_c" / "Program Files" / "Talvo").exists())
+
+        # The installed program starts.
+        proc = wine.start(local / "talvo.exe")
+        win = self.wait_window(s)
+        s.shot("windows-installed")
+        self.quit_with_ja(s, win, proc)
+
+        # "_?=" runs the uninstaller in place, so that it can be waited for.
+        r = wine.run(str(local / "uninstall.exe"), "/S", "_?=" + wine.windows_path(local))
+        self.assertEqual(r.returncode, 0)
+        for name in ("talvo.exe", "ReadMe.txt", "talvo.wav"):
+            self.assertFalse((local / name).exists(), name)
+        self.assertFalse(menu.exists())
+        self.assertIsNone(wine.registry_values(r"Software\Microsoft\Windows\CurrentVersion\Uninstall\Talvo"))
+        self.assertTrue((wine.appdata() / "Talvo" / "talvo.tlv").exists(), "the user's list stays")
+
+
+if __name__ == "__main__":
+    unittest.main()
