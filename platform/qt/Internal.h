@@ -11,8 +11,8 @@ void AfxSetControlId(QWidget* control, int id);
 bool AfxHasControlId(const QWidget* control);
 
 // Widget properties the window layer keeps on every control.
-inline constexpr const char* kStyleProperty = "talvoStyle";  // uint: WS_/BS_/... bits
-inline constexpr const char* kClassProperty = "talvoClass";  // QByteArray: Win32 class name
+inline constexpr const char* kStyleProperty = "talvoStyle";        // uint: WS_/BS_/... bits
+inline constexpr const char* kClassProperty = "talvoClass";        // QByteArray: Win32 class name
 inline constexpr const char* kMnemonicProperty = "talvoMnemonic";  // QChar: a label's '&' letter, upper case
 
 // Builds the widget of one template control as a child of parent, with its

@@ -6,6 +6,7 @@
 #include "platform/Dialog.h"
 #include "platform/FileFind.h"
 #include "platform/ListCtrl.h"
+#include "platform/Sound.h"
 #include "platform/win32/Internal.h"
 #include "res/Resources.h"
 #include "res/resource.h"
@@ -114,6 +115,18 @@ TEST_F(TempFolder, FindsFilesByWildcardIgnoringCase)
     }
     EXPECT_EQ(found, (std::set<std::string>{"Lista.TLV", "b.tlv"}));
     EXPECT_FALSE(find.FindFile(Name("*.doc").c_str()));
+}
+
+// An asynchronous play answers before the file is read: the platform's
+// check makes a missing or broken file a FALSE all the same.
+TEST_F(TempFolder, SoundRefusesMissingAndBrokenFilesAtOnce)
+{
+    const DWORD async = SND_FILENAME | SND_ASYNC | SND_NODEFAULT;
+    EXPECT_FALSE(PlaySoundA(Name("saknas.wav").c_str(), nullptr, async));
+    std::ofstream(Name("trasig.wav"), std::ios::binary) << "inte ett ljud";
+    EXPECT_FALSE(PlaySoundA(Name("trasig.wav").c_str(), nullptr, async));
+    EXPECT_FALSE(PlaySoundA(dir.string().c_str(), nullptr, async)) << "a folder";
+    PlaySoundA(nullptr, nullptr, 0);  // stopping needs no file
 }
 
 class DialogWindows : public ::testing::Test {
