@@ -6,5 +6,8 @@
 
 #include "platform/Win32.h"
 
+// Thrown by CDataExchange::Fail and caught by CWnd::UpdateData.
+struct CDataExchangeFailure {};
+
 // Makes the edit hEdit take no more than nChars characters (nChars >= 1).
 void AfxLimitEditText(HWND hEdit, int nChars);

@@ -2,13 +2,13 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/LastError.h"
+#include "platform/posix/Folders.h"
 #include "platform/posix/Seams.h"
 
 #include <atomic>
 #include <cerrno>
 #include <string_view>
 
-#include <sys/stat.h>
 
 namespace {
 
@@ -146,19 +146,6 @@ std::string QuoteExecArgument(const std::string& arg)
     return out;
 }
 
-bool MakeFolders(const std::string& folder)
-{
-    for (std::size_t pos = 1; pos <= folder.size(); ++pos) {
-        if (pos != folder.size() && folder[pos] != '/')
-            continue;
-        std::string part = folder.substr(0, pos);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
-    }
-    struct stat st {};
-    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 class CShellLinkObject final : public IShellLinkA, public IPersistFile {
 public:
     HRESULT QueryInterface(REFIID riid, void** ppv) override
@@ -236,8 +223,9 @@ public:
             name.erase(dot);
         if (name.empty() || name == "." || name == "..")
             return E_INVALIDARG;
-        if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash)))
-            return HRESULT_FROM_WIN32(Win32ErrorFromErrno(errno));
+        if (slash != std::string::npos && slash > 0)
+            if (int e = AfxMakeFolders(path.substr(0, slash)))
+                return HRESULT_FROM_WIN32(Win32ErrorFromErrno(e));
 
         std::string entry = "[Desktop Entry]\nType=Application\nVersion=1.0\n";
         entry += "Name=" + DesktopEntryEscape(name) + "\n";

@@ -257,15 +257,6 @@ HWND CWnd::Detach()
     return h;
 }
 
-BOOL CWnd::SubclassWindow(HWND hWnd)
-{
-    if (!Attach(hWnd))
-        return FALSE;
-    PreSubclassWindow();
-    return TRUE;
-}
-
-void CWnd::PreSubclassWindow() {}
 
 // ---- Key routing and destruction -----------------------------------------------------------
 

@@ -13,9 +13,6 @@ class QKeyEvent;
 class QIcon;
 class CWnd;
 
-// Thrown by CDataExchange::Fail and caught by CWnd::UpdateData.
-struct CDataExchangeFailure {};
-
 
 // Text of any widget kind: the caption of a window, the label of a button,
 // the title of a group box, the text of a label or an edit.

@@ -238,18 +238,6 @@ CMenu* CWnd::GetSystemMenu(BOOL bRevert) const
 
 // ---- Data exchange -------------------------------------------------------------------
 
-void CWnd::DoDataExchange(CDataExchange*) {}
-
-BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
-{
-    CDataExchange dx(this, bSaveAndValidate);
-    try {
-        DoDataExchange(&dx);
-    } catch (const CDataExchangeFailure&) {
-        return FALSE;
-    }
-    return TRUE;
-}
 
 // ---- Default handlers -----------------------------------------------------------------
 

@@ -167,30 +167,6 @@ CDialog::CDialog() = default;
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
 
-CDialog::~CDialog()
-{
-    if (m_hWnd && ::IsWindow(m_hWnd))
-        ::DestroyWindow(m_hWnd);
-}
-
-BOOL CDialog::CreateFromTemplate(UINT nIDTemplate, HWND hOwner)
-{
-    const DialogTemplate* t = AfxFindDialogTemplate(nIDTemplate);
-    if (!t || m_hWnd) {
-        Trace("Dialog template %u not found.\n", nIDTemplate);
-        return FALSE;
-    }
-    m_nIDTemplate = nIDTemplate;
-    return CreateFromTemplate(t, hOwner);
-}
-
-BOOL CDialog::CreateIndirect(const DialogTemplate& t, CWnd* pParentWnd)
-{
-    if (m_hWnd)
-        return FALSE;
-    m_pParentWnd = pParentWnd;
-    return CreateFromTemplate(&t, pParentWnd && ::IsWindow(pParentWnd->m_hWnd) ? pParentWnd->m_hWnd : nullptr);
-}
 
 BOOL CDialog::CreateFromTemplate(const DialogTemplate* t, HWND hOwner)
 {

@@ -63,17 +63,6 @@ DWORD FlagsOf(const CFindReplaceDialog* dialog)
     return e ? e->fr.Flags & ~kInternalFlags : dialog->m_fr.Flags;
 }
 
-// Copies UTF-8 text into a buffer of size bytes, cut before a character
-// that does not fit whole.
-void CopyText(char* to, std::size_t size, std::string_view from)
-{
-    std::size_t n = std::min(from.size(), size - 1);
-    while (n > 0 && n < from.size() && (static_cast<unsigned char>(from[n]) & 0xC0) == 0x80)
-        --n;
-    std::memcpy(to, from.data(), n);
-    to[n] = '\0';
-}
-
 // A template for comdlg32 is a memory object; a fixed one is its own address.
 HGLOBAL TemplateMemory()
 {
@@ -121,8 +110,8 @@ BOOL CFindReplaceDialog::Create(BOOL bFindDialogOnly, LPCSTR lpszFindWhat, LPCST
         return FALSE;
     m_fr.Flags = dwFlags;
     m_fr.hwndOwner = owner->m_hWnd;
-    CopyText(m_szFindWhat, sizeof m_szFindWhat, lpszFindWhat ? lpszFindWhat : "");
-    CopyText(m_szReplaceWith, sizeof m_szReplaceWith, lpszReplaceWith ? lpszReplaceWith : "");
+    AfxCopyText(m_szFindWhat, sizeof m_szFindWhat, lpszFindWhat ? lpszFindWhat : "");
+    AfxCopyText(m_szReplaceWith, sizeof m_szReplaceWith, lpszReplaceWith ? lpszReplaceWith : "");
 
     if (!e->dialogTemplate)
         e->dialogTemplate = TemplateMemory();
@@ -171,7 +160,7 @@ CFindReplaceDialog* CFindReplaceDialog::GetNotifier(LPARAM lParam)
         if (lParam == reinterpret_cast<LPARAM>(&e->fr)) {
             // What comdlg32 says, in the narrow fields.
             dialog->m_fr.Flags = e->fr.Flags & ~kInternalFlags;
-            CopyText(dialog->m_szFindWhat, sizeof dialog->m_szFindWhat, AfxNarrow(e->findWhat));
+            AfxCopyText(dialog->m_szFindWhat, sizeof dialog->m_szFindWhat, AfxNarrow(e->findWhat));
             return dialog;
         }
         if (lParam == reinterpret_cast<LPARAM>(&dialog->m_fr))

@@ -85,12 +85,8 @@ int CFont::GetLogFont(LOGFONT* pLogFont) const
         return 0;
     *pLogFont = LOGFONT{};
     CopyMetrics(*pLogFont, wide);
-    std::string face = AfxNarrow(std::wstring_view(wide.lfFaceName, wcsnlen(wide.lfFaceName, LF_FACESIZE)));
-    // Cut to the field, never inside a character.
-    std::size_t n = std::min<std::size_t>(face.size(), LF_FACESIZE - 1);
-    while (n > 0 && n < face.size() && (static_cast<unsigned char>(face[n]) & 0xC0) == 0x80)
-        --n;
-    std::memcpy(pLogFont->lfFaceName, face.data(), n);
+    AfxCopyText(pLogFont->lfFaceName, LF_FACESIZE,
+                AfxNarrow(std::wstring_view(wide.lfFaceName, wcsnlen(wide.lfFaceName, LF_FACESIZE))));
     return int(sizeof(LOGFONT));
 }
 

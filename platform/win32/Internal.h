@@ -11,13 +11,13 @@
 class CDialog;
 class CImageList;
 
-// Thrown by CDataExchange::Fail and caught by CWnd::UpdateData.
-struct CDataExchangeFailure {};
-
 // Narrow text is UTF-8 (the manifest makes it the process's code page); the
 // wide calls get it converted.
 std::wstring AfxWide(std::string_view text);
 std::string AfxNarrow(std::wstring_view text);
+// Copies UTF-8 text into a field of size bytes with its terminating null,
+// cut before a character that does not fit whole.
+void AfxCopyText(char* to, std::size_t size, std::string_view from);
 
 // The window procedure of every window a CWnd stands for: it routes each
 // message to CWnd::WindowProc, and the window's own procedure is reached

@@ -4,6 +4,9 @@
 
 #include "platform/win32/Internal.h"
 
+#include <algorithm>
+#include <cstring>
+
 std::wstring AfxWide(std::string_view text)
 {
     if (text.empty())
@@ -29,4 +32,15 @@ std::string AfxNarrow(std::wstring_view text)
     if (n > 0)
         WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
     return out;
+}
+
+void AfxCopyText(char* to, std::size_t size, std::string_view from)
+{
+    if (size == 0)
+        return;
+    std::size_t n = std::min(from.size(), size - 1);
+    while (n > 0 && n < from.size() && (static_cast<unsigned char>(from[n]) & 0xC0) == 0x80)
+        --n;
+    std::memcpy(to, from.data(), n);
+    to[n] = '\0';
 }

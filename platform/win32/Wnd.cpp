@@ -170,15 +170,6 @@ HWND CWnd::Detach()
     return h;
 }
 
-BOOL CWnd::SubclassWindow(HWND hWnd)
-{
-    if (!Attach(hWnd))
-        return FALSE;
-    PreSubclassWindow();
-    return TRUE;
-}
-
-void CWnd::PreSubclassWindow() {}
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -234,18 +225,6 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return ::SendMessageW(m_hWnd, message, wParam, lParam);
 }
 
-void CWnd::DoDataExchange(CDataExchange*) {}
-
-BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
-{
-    CDataExchange dx(this, bSaveAndValidate);
-    try {
-        DoDataExchange(&dx);
-    } catch (const CDataExchangeFailure&) {
-        return FALSE;
-    }
-    return TRUE;
-}
 
 // ---- State ----------------------------------------------------------------------------
 

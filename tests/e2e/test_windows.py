@@ -190,6 +190,33 @@ class WindowsProgram(h.E2ETest):
         self.assertEqual(linux_file.read_bytes(), windows_bytes)
         self.quit_with_ja(s, win, proc)
 
+    def test_esc_hides_and_the_hotkey_brings_the_window_back_with_the_keyboard(self):
+        exe = win_binary()
+        s = self.session(tz="UTC", dbus=False)
+        wine = Wine(s)
+        # Ctrl+Alt+T, as the settings dialog stores it: the virtual key and
+        # the HOTKEYF_ bits (Ctrl 2, Alt 4), little-endian.
+        key = r"HKCU\Software\Lindqvarn\Talvo\Settings"
+        for name, data in (("HotKey", "54000000"), ("HotModifier", "06000000")):
+            r = wine.run("reg", "add", key, "/v", name, "/t", "REG_BINARY", "/d", data, "/f")
+            self.assertEqual(r.returncode, 0)
+        proc = wine.start(exe)
+        win = self.wait_window(s)
+        s.x.activate(win)
+        s.x.key("Escape")
+        h.wait_until(lambda: not s.x.viewable(win), 20, what="the window hidden in the tray")
+        s.x.key("ctrl+alt+t")
+        h.wait_until(lambda: s.x.viewable(win), 20, what="the window back after the hotkey")
+        s.shot("windows-hotkey")
+        # The keyboard works at once: the typed text lands in the message edit.
+        s.x.type("Efter snabbkommandot")
+        s.x.key("Return")
+        s.x.key("ctrl+s")
+        data_file = wine.appdata() / "Talvo" / "talvo.tlv"
+        h.wait_until(lambda: data_file.exists() and h.texts_in(data_file) == ["Efter snabbkommandot"], 20,
+                     what="the typed reminder saved")
+        self.quit_with_ja(s, win, proc)
+
     def test_installer_installs_and_uninstalls_in_the_profile(self):
         win_binary()
         setups = sorted(WIN_BUILD.glob("talvo-*-setup.exe"))

@@ -60,6 +60,13 @@ TEST(Text, Utf8BothWaysAndWindows1252WhenNotUtf8)
     EXPECT_EQ(AfxWide("M\xF6te \x80"), L"M\u00F6te \u20AC");
     EXPECT_EQ(AfxWide(std::string("a\0b", 3)), std::wstring(L"a\0b", 3));
     EXPECT_TRUE(AfxWide("").empty());
+
+    // Fixed fields (a font's face name, the find text) are cut whole characters.
+    char field[4];
+    AfxCopyText(field, sizeof field, "P\xC3\xA5minnelse");
+    EXPECT_STREQ(field, "P\xC3\xA5");
+    AfxCopyText(field, 3, "P\xC3\xA5");
+    EXPECT_STREQ(field, "P") << "never half an \xC3\xA5";
 }
 
 TEST_F(TempFolder, ReplacesWholeFilesAndRefusesWriteProtectedOnes)

@@ -1,0 +1,57 @@
+// The members of CWnd and CDialog that are the same over every window
+// system: they are written in terms of the contract's own calls.
+
+#include "platform/DataExchange.h"
+#include "platform/Dialog.h"
+#include "platform/Resource.h"
+#include "platform/Trace.h"
+#include "platform/Wnd.h"
+#include "platform/portable/DataExchange.h"
+
+BOOL CWnd::SubclassWindow(HWND hWnd)
+{
+    if (!Attach(hWnd))
+        return FALSE;
+    PreSubclassWindow();
+    return TRUE;
+}
+
+void CWnd::PreSubclassWindow() {}
+
+void CWnd::DoDataExchange(CDataExchange*) {}
+
+BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
+{
+    CDataExchange dx(this, bSaveAndValidate);
+    try {
+        DoDataExchange(&dx);
+    } catch (const CDataExchangeFailure&) {
+        return FALSE;
+    }
+    return TRUE;
+}
+
+CDialog::~CDialog()
+{
+    if (m_hWnd && ::IsWindow(m_hWnd))
+        ::DestroyWindow(m_hWnd);
+}
+
+BOOL CDialog::CreateFromTemplate(UINT nIDTemplate, HWND hOwner)
+{
+    const DialogTemplate* t = AfxFindDialogTemplate(nIDTemplate);
+    if (!t || m_hWnd) {
+        Trace("Dialog template %u not found.\n", nIDTemplate);
+        return FALSE;
+    }
+    m_nIDTemplate = nIDTemplate;
+    return CreateFromTemplate(t, hOwner);
+}
+
+BOOL CDialog::CreateIndirect(const DialogTemplate& t, CWnd* pParentWnd)
+{
+    if (m_hWnd)
+        return FALSE;
+    m_pParentWnd = pParentWnd;
+    return CreateFromTemplate(&t, pParentWnd && ::IsWindow(pParentWnd->m_hWnd) ? pParentWnd->m_hWnd : nullptr);
+}
