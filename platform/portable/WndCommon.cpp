@@ -55,3 +55,20 @@ BOOL CDialog::CreateIndirect(const DialogTemplate& t, CWnd* pParentWnd)
     m_pParentWnd = pParentWnd;
     return CreateFromTemplate(&t, pParentWnd && ::IsWindow(pParentWnd->m_hWnd) ? pParentWnd->m_hWnd : nullptr);
 }
+
+BOOL CDialog::OnInitDialog()
+{
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK()
+{
+    if (!UpdateData(TRUE)) {
+        Trace("UpdateData failed during dialog termination.\n");
+        return;
+    }
+    EndDialog(int(IDOK));
+}
+
+void CDialog::OnCancel() { EndDialog(int(IDCANCEL)); }

@@ -135,23 +135,6 @@ void CDialog::EndDialog(int nResult)
     w->hide();
 }
 
-BOOL CDialog::OnInitDialog()
-{
-    UpdateData(FALSE);
-    return TRUE;
-}
-
-void CDialog::OnOK()
-{
-    if (!UpdateData(TRUE)) {
-        Trace("UpdateData failed during dialog termination.\n");
-        return;
-    }
-    EndDialog(int(IDOK));
-}
-
-void CDialog::OnCancel() { EndDialog(int(IDCANCEL)); }
-
 void CDialog::GotoDlgCtrl(CWnd* pWndCtrl)
 {
     if (!pWndCtrl || !IsWindow(pWndCtrl->m_hWnd))

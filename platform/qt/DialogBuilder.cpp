@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMetaObject>
+#include <QPixmapCache>
 #include <QPointer>
 #include <QShowEvent>
 #include <QWindowStateChangeEvent>
@@ -59,9 +60,27 @@ void CDialogWidget::keyPressEvent(QKeyEvent* event)
     }
 }
 
+namespace {
+
+// Qt's pixmap cache flushes itself on a timer while it holds anything. Once
+// none of the program's dialogs is active, the pixmaps the style cached go,
+// and with them the timer.
+void DropPixmapsWhenIdle()
+{
+    if (!AfxIsDialogWidget(QApplication::activeWindow()))
+        QPixmapCache::clear();
+}
+
+}  // namespace
+
 void CDialogWidget::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
+    // The inactive look is painted after this: drop the pixmaps after that.
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
+        m_bDropPixmaps = true;
+        update();
+    }
     if (event->type() != QEvent::WindowStateChange)
         return;
     // Reported once the state change is complete (showMinimized shows the
@@ -96,6 +115,19 @@ void CDialogWidget::hideEvent(QHideEvent* event)
         m_pHiddenFocus = focus;
         focus->clearFocus();
     }
+    QMetaObject::invokeMethod(
+        qApp, [] { DropPixmapsWhenIdle(); }, Qt::QueuedConnection);
+}
+
+bool CDialogWidget::event(QEvent* event)
+{
+    const bool result = QDialog::event(event);
+    // An update request paints the window and every control in it.
+    if (event->type() == QEvent::UpdateRequest && m_bDropPixmaps) {
+        m_bDropPixmaps = false;
+        DropPixmapsWhenIdle();
+    }
+    return result;
 }
 
 void CDialogWidget::showEvent(QShowEvent* event)

@@ -31,6 +31,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     QMenuBar* m_pMenuBar = nullptr;
@@ -38,6 +39,9 @@ private:
     // The control that had the focus when the window was hidden, as Windows'
     // dialogs keep it while inactive; it gets it back when shown.
     QPointer<QWidget> m_pHiddenFocus;
+    // Set when the window went inactive or hidden: after its next repaint the
+    // style's cached pixmaps are dropped (see DropPixmapsWhenIdle).
+    bool m_bDropPixmaps = false;
 };
 
 // Dialog base units (pixels per 4 horizontal / 8 vertical dialog units).
