@@ -217,6 +217,23 @@ class WindowsProgram(h.E2ETest):
                      what="the typed reminder saved")
         self.quit_with_ja(s, win, proc)
 
+    def test_a_click_on_the_tray_icon_brings_the_hidden_window_back(self):
+        exe = win_binary()
+        s = self.session(tz="UTC", dbus=False)
+        wine = Wine(s)
+        proc = wine.start(exe)
+        win = self.wait_window(s)
+        # Without a desktop tray Wine shows its own window for the icons.
+        tray = self.wait_window(s, "Wine System Tray", 20)
+        s.x.activate(win)
+        s.x.key("Escape")
+        h.wait_until(lambda: not s.x.viewable(win), 20, what="the window hidden in the tray")
+        g = s.x.geometry(tray)
+        # The icon is the first in the tray window's row.
+        s.x.click(g["x"] + 10, g["y"] + g["h"] // 2)
+        h.wait_until(lambda: s.x.viewable(win), 20, what="the window back after a click on the tray icon")
+        self.quit_with_ja(s, win, proc)
+
     def test_installer_installs_and_uninstalls_in_the_profile(self):
         win_binary()
         setups = sorted(WIN_BUILD.glob("talvo-*-setup.exe"))
