@@ -1,10 +1,12 @@
-// The members of CWnd and CDialog that are the same over every window
-// system: they are written in terms of the contract's own calls.
+// The members of CWnd, CDialog and CWinApp that are the same over every
+// window system: they are written in terms of the contract's own calls.
 
 #include "platform/DataExchange.h"
 #include "platform/Dialog.h"
 #include "platform/Resource.h"
+#include "platform/MessageMap.h"
 #include "platform/Trace.h"
+#include "platform/WinApp.h"
 #include "platform/Wnd.h"
 #include "platform/portable/DataExchange.h"
 
@@ -30,6 +32,24 @@ BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
     }
     return TRUE;
 }
+
+// No entries of its own: everything falls through to default processing.
+const AFX_MSGMAP* CWinApp::GetMessageMap() const { return GetThisMessageMap(); }
+const AFX_MSGMAP* CWinApp::GetThisMessageMap()
+{
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr, nullptr}};
+    static const AFX_MSGMAP map = {&CCmdTarget::GetThisMessageMap, &entries[0]};
+    return &map;
+}
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+    ON_COMMAND(IDOK, OnOK)
+    ON_COMMAND(IDCANCEL, OnCancel)
+END_MESSAGE_MAP()
+
+CDialog::CDialog() = default;
+
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
 
 CDialog::~CDialog()
 {

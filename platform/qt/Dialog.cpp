@@ -39,16 +39,6 @@ bool Focusable(QWidget* c, QWidget* dlg)
 
 }  // namespace
 
-BEGIN_MESSAGE_MAP(CDialog, CWnd)
-    ON_COMMAND(IDOK, OnOK)
-    ON_COMMAND(IDCANCEL, OnCancel)
-END_MESSAGE_MAP()
-
-CDialog::CDialog() = default;
-
-CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
-
-
 BOOL CDialog::CreateFromTemplate(const DialogTemplate* t, HWND hOwner)
 {
     m_bModalEnded = false;

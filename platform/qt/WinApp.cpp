@@ -100,15 +100,6 @@ void InstallSwedishTranslations(QApplication* app)
 
 // ---- The application object ------------------------------------------------------
 
-// No entries of its own: everything falls through to default processing.
-const AFX_MSGMAP* CWinApp::GetMessageMap() const { return GetThisMessageMap(); }
-const AFX_MSGMAP* CWinApp::GetThisMessageMap()
-{
-    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr, nullptr}};
-    static const AFX_MSGMAP map = {&CCmdTarget::GetThisMessageMap, &entries[0]};
-    return &map;
-}
-
 CWinApp::CWinApp(LPCSTR lpszAppName) : m_pszAppName(lpszAppName)
 {
     g_pApp = this;

@@ -89,14 +89,6 @@ bool AfxPumpMessage(HWND hModal)
 
 // ---- The application object ------------------------------------------------------------------
 
-const AFX_MSGMAP* CWinApp::GetMessageMap() const { return GetThisMessageMap(); }
-const AFX_MSGMAP* CWinApp::GetThisMessageMap()
-{
-    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr, nullptr}};
-    static const AFX_MSGMAP map = {&CCmdTarget::GetThisMessageMap, &entries[0]};
-    return &map;
-}
-
 CWinApp::CWinApp(LPCSTR lpszAppName) : m_pszAppName(lpszAppName)
 {
     g_pApp = this;
