@@ -44,7 +44,14 @@ function(talvo_add_windows_test name)
   add_executable(${name} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/TestEnvironment.cpp)
   target_link_libraries(${name} PRIVATE ${T_LIBS} gtest gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  if(T_GUI)
+    # The program's resources too: its icons, and the manifest that gives the
+    # UTF-8 code page and the common controls it is built for.
+    target_link_libraries(${name} PRIVATE talvo_testhooks talvo_win32_resources)
+  endif()
   add_test(NAME ${name} COMMAND ${name})
+  # Swedish, so that the system's own buttons (message boxes) are labelled
+  # as on a Swedish Windows.
   set_tests_properties(${name} PROPERTIES TIMEOUT 600 ENVIRONMENT
-    "TZ=Europe/Stockholm;WINEDEBUG=-all;WINEPREFIX=${CMAKE_BINARY_DIR}/wine")
+    "TZ=Europe/Stockholm;LANG=sv_SE.UTF-8;WINEDEBUG=-all;WINEPREFIX=${CMAKE_BINARY_DIR}/wine")
 endfunction()

@@ -69,4 +69,10 @@ BOOL GetOpenFileNameA(LPOPENFILENAMEA lpofn);
 BOOL GetSaveFileNameA(LPOPENFILENAMEA lpofn);
 // Why the last dialog returned 0; 0 when the user cancelled.
 DWORD CommDlgExtendedError();
+#else
+// comdlg32's; tests may answer them (see the test hooks).
+BOOL AfxGetOpenFileName(LPOPENFILENAMEA lpofn);
+BOOL AfxGetSaveFileName(LPOPENFILENAMEA lpofn);
+#define GetOpenFileNameA AfxGetOpenFileName
+#define GetSaveFileNameA AfxGetSaveFileName
 #endif

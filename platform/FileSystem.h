@@ -41,4 +41,8 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
 // folder, "." and ".." parts are resolved. Returns the length; when the
 // buffer is too small, the size it needs (with the terminator).
 DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart);
+#else
+// kernel32's; tests may name another program file.
+DWORD AfxGetModuleFileName(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
+#define GetModuleFileNameA AfxGetModuleFileName
 #endif

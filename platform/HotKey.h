@@ -7,4 +7,10 @@
 #ifndef _WIN32
 BOOL RegisterHotKey(HWND hWnd, int id, UINT fsModifiers, UINT vk);
 BOOL UnregisterHotKey(HWND hWnd, int id);
+#else
+// user32's, with the keys held kept for tests.
+BOOL AfxRegisterHotKey(HWND hWnd, int id, UINT fsModifiers, UINT vk);
+BOOL AfxUnregisterHotKey(HWND hWnd, int id);
+#define RegisterHotKey   AfxRegisterHotKey
+#define UnregisterHotKey AfxUnregisterHotKey
 #endif

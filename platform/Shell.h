@@ -56,6 +56,16 @@ BOOL CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, SECURITY_ATTR
                     LPVOID lpEnvironment, LPCSTR lpCurrentDirectory, LPSTARTUPINFOA lpStartupInfo,
                     LPPROCESS_INFORMATION lpProcessInformation);
 BOOL CloseHandle(HANDLE hObject);
+#else
+// shell32's and kernel32's, with what they start kept for tests.
+HINSTANCE AfxShellExecute(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters, LPCSTR lpDirectory,
+                          int nShowCmd);
+BOOL AfxCreateProcess(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECURITY_ATTRIBUTES lpProcessAttributes,
+                      LPSECURITY_ATTRIBUTES lpThreadAttributes, BOOL bInheritHandles, DWORD dwCreationFlags,
+                      LPVOID lpEnvironment, LPCSTR lpCurrentDirectory, LPSTARTUPINFOA lpStartupInfo,
+                      LPPROCESS_INFORMATION lpProcessInformation);
+#define ShellExecuteA  AfxShellExecute
+#define CreateProcessA AfxCreateProcess
 #endif
 
 // The arguments of a Windows command line, as CreateProcessA splits it.

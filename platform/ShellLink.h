@@ -104,4 +104,8 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int
 std::string DesktopEntryExec(const std::string& program, const std::string& arguments);
 // A string value escaped for a desktop entry (\s, \n, \t, \r, \\).
 std::string DesktopEntryEscape(const std::string& value);
+#else
+// ole32's; tests may make it fail.
+HRESULT AfxCoInitialize(LPVOID pvReserved);
+#define CoInitialize AfxCoInitialize
 #endif

@@ -8,6 +8,10 @@
 // Returns FALSE where the desktop has no tray (the state is kept and shown
 // once a tray appears).
 BOOL Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA lpData);
+#else
+// shell32's, with what it shows kept for tests.
+BOOL AfxShellNotifyIcon(DWORD dwMessage, PNOTIFYICONDATAA lpData);
+#define Shell_NotifyIconA AfxShellNotifyIcon
 #endif
 
 // Whether a tray is available now (asked when it matters, not only at start).

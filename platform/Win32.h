@@ -33,6 +33,9 @@
 // list's search, whose header does not include the SDK, so the macro would
 // rename it in some files and not in others.
 #undef FindText
+// CWnd::MessageBox is MFC's member; the A call it stands for is renamed in
+// platform/WinApp.h, which not every file includes.
+#undef MessageBox
 
 #else
 

@@ -62,4 +62,11 @@ BOOL MessageBeep(UINT uType);
 #define IDC_ARROW MAKEINTRESOURCE(IDC_ARROW_ID)
 #define IDC_WAIT  MAKEINTRESOURCE(IDC_WAIT_ID)
 #define IDC_HAND  MAKEINTRESOURCE(IDC_HAND_ID)
+#else
+// The window layer stands between the program and these calls so that tests
+// can answer and count them; otherwise they go straight to the system.
+int AfxMessageBoxA(HWND hWnd, LPCSTR text, LPCSTR caption, UINT type);
+BOOL AfxMessageBeep(UINT uType);
+#define MessageBoxA AfxMessageBoxA
+#define MessageBeep AfxMessageBeep
 #endif

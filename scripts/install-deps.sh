@@ -13,14 +13,22 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   appstream desktop-file-utils dpkg-dev file
   fonts-dejavu-core
-  wine64 nsis librsvg2-bin icoutils zip
+  wine64 nsis librsvg2-bin icoutils zip locales
 )
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+# The Swedish locale: Wine takes the Windows tests' language from it, so that
+# the system's own buttons are labelled as on a Swedish Windows.
+if ! locale -a 2>/dev/null | grep -qi '^sv_SE\.utf-\?8$'; then
+  $sudo sed -i 's/^# *\(sv_SE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^sv_SE.UTF-8 UTF-8' /etc/locale.gen || echo 'sv_SE.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+  $sudo locale-gen >/dev/null
+fi

@@ -51,7 +51,9 @@ CString JoinPath(const CString& folder, LPCSTR name)
 CString GetSpecialFolderPath(int csidl)
 {
     char buffer[MAX_PATH] = {};
-    if (!SHGetSpecialFolderPathA(nullptr, buffer, csidl, FALSE))
+    // Created when missing: a new account may not have it yet, and Windows
+    // reports no path for a folder that is not there.
+    if (!SHGetSpecialFolderPathA(nullptr, buffer, csidl, TRUE))
         return CString();
     return CString(buffer);
 }

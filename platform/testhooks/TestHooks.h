@@ -7,8 +7,7 @@
 // never does.
 
 #include "platform/Win32.h"
-#include "platform/posix/Seams.h"
-#include "platform/qt/Seams.h"
+#include "platform/portable/Seams.h"
 
 #include <string>
 #include <vector>

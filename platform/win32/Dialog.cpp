@@ -8,6 +8,7 @@
 #include "platform/Trace.h"
 #include "platform/WinApp.h"
 #include "platform/win32/Internal.h"
+#include "platform/win32/Seams.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -186,6 +187,12 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd)
     return CreateFromTemplate(nIDTemplate, hOwner);
 }
 
+namespace {
+std::vector<HWND> g_modalWindows;  // innermost last
+}  // namespace
+
+HWND AfxModalWindow() { return g_modalWindows.empty() ? nullptr : g_modalWindows.back(); }
+
 std::intptr_t CDialog::DoModal()
 {
     HWND hOwner = nullptr;
@@ -206,8 +213,11 @@ std::intptr_t CDialog::DoModal()
         CenterWindow();
         ::ShowWindow(h, SW_SHOW);
         ::SetForegroundWindow(h);
+        g_modalWindows.push_back(h);
+        AfxRunQueuedModalAction(h);
         while (!m_bModalEnded && ::IsWindow(h) && AfxPumpMessage(h)) {
         }
+        g_modalWindows.pop_back();
     }
     // The owner comes back before the dialog goes, or another window would
     // be activated in between.

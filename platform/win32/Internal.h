@@ -44,6 +44,10 @@ void AfxNoteQuit(int exitCode);
 // hModal is the modal dialog of a modal loop (its keys stay in it), else
 // null. False when WM_QUIT arrived.
 bool AfxPumpMessage(HWND hModal);
+// The innermost modal dialog whose loop runs, or null.
+HWND AfxModalWindow();
+// The same for a message already taken from the queue.
+void AfxDispatchMessage(MSG& msg, HWND hModal);
 // Deletes the temporary CWnd wrappers (at idle, as MFC does).
 void AfxDeleteTemporaryWnds();
 

@@ -4,6 +4,7 @@
 #include "platform/Sound.h"
 
 #include "platform/win32/Internal.h"
+#include "platform/win32/Seams.h"
 
 #include <cstring>
 #include <mmsystem.h>
@@ -12,6 +13,8 @@ BOOL AfxPlaySound(LPCSTR pszSound, HMODULE hmod, DWORD fdwSound)
 {
     if (!pszSound)
         return ::PlaySoundW(nullptr, hmod, fdwSound);
+    if (AfxWin32Seam().recording && (fdwSound & SND_FILENAME))
+        AfxWin32Seam().soundsPlayed.emplace_back(pszSound);
     const std::wstring sound = AfxWide(pszSound);
     if (fdwSound & SND_FILENAME) {
         HANDLE h = ::CreateFileW(sound.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -6,6 +6,7 @@
 
 #include "platform/Trace.h"
 #include "platform/win32/Internal.h"
+#include "platform/win32/Seams.h"
 
 #include <string>
 #include <vector>
@@ -61,6 +62,12 @@ bool AfxPumpMessage(HWND hModal)
         AfxNoteQuit(int(msg.wParam));
         return false;
     }
+    AfxDispatchMessage(msg, hModal);
+    return true;
+}
+
+void AfxDispatchMessage(MSG& msg, HWND hModal)
+{
     bool done = false;
     if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
         CWinApp* app = AfxGetApp();
@@ -84,7 +91,6 @@ bool AfxPumpMessage(HWND hModal)
     MSG peek{};
     if (!::PeekMessageW(&peek, nullptr, 0, 0, PM_NOREMOVE))
         AfxDeleteTemporaryWnds();
-    return true;
 }
 
 // ---- The application object ------------------------------------------------------------------
@@ -130,8 +136,10 @@ BOOL CWinApp::PreTranslateMessage(MSG* pMsg)
 HICON CWinApp::LoadIcon(UINT nIDResource) const
 {
     // Icons are shared system resources: the same handle for every call.
-    return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(nIDResource), IMAGE_ICON, 0,
-                                           0, LR_DEFAULTSIZE | LR_SHARED));
+    HICON icon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(nIDResource),
+                                                 IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    AfxNoteIconResource(icon, nIDResource);
+    return icon;
 }
 
 void CWinApp::OnHelp() { Trace("No help file.\n"); }

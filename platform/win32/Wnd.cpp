@@ -9,6 +9,7 @@
 #include "platform/WinApp.h"
 #include "platform/portable/MessageDispatch.h"
 #include "platform/win32/Internal.h"
+#include "platform/win32/Seams.h"
 
 #include <algorithm>
 #include <cstring>
@@ -68,12 +69,20 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
         return DefWindowProcW(hWnd, message, wParam, lParam);
     CWnd* pWnd = it->second.wnd;
     const WNDPROC super = it->second.super;
+    // The clock was set: due times are checked against it at once. The taskbar
+    // was (re)started: the tray icon is added again.
+    static const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+    if (message == WM_TIMECHANGE)
+        AfxTimeChanged(hWnd);
+    else if (message == taskbarCreated)
+        AfxRefreshTray();
     LRESULT result = 0;
     {
         MessageScope scope(hWnd, message, wParam, lParam);
         result = pWnd->WindowProc(message, wParam, lParam);
     }
     if (message == WM_NCDESTROY) {
+        AfxNoteTimer(hWnd, 0, 0, false);
         // The window is gone: its CWnd lets go of it, and may delete itself.
         auto gone = g_permanent.find(hWnd);
         if (gone != g_permanent.end() && gone->second.wnd == pWnd) {
@@ -354,10 +363,17 @@ UINT CWnd::IsDlgButtonChecked(int nID) const { return ::IsDlgButtonChecked(m_hWn
 
 UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse, void*)
 {
-    return ::SetTimer(m_hWnd, nIDEvent, nElapse, nullptr);
+    const UINT_PTR id = ::SetTimer(m_hWnd, nIDEvent, nElapse, nullptr);
+    if (id)
+        AfxNoteTimer(m_hWnd, nIDEvent, nElapse, true);
+    return id;
 }
 
-BOOL CWnd::KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
+BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
+{
+    AfxNoteTimer(m_hWnd, nIDEvent, 0, false);
+    return ::KillTimer(m_hWnd, nIDEvent);
+}
 
 int CWnd::MessageBox(LPCSTR text, LPCSTR caption, UINT type)
 {

@@ -234,6 +234,25 @@ class WindowsProgram(h.E2ETest):
         h.wait_until(lambda: s.x.viewable(win), 20, what="the window back after a click on the tray icon")
         self.quit_with_ja(s, win, proc)
 
+    def test_the_end_of_the_session_saves_without_a_question(self):
+        exe = win_binary()
+        s = self.session(tz="UTC", dbus=False)
+        wine = Wine(s)
+        proc = wine.start(exe)
+        win = self.wait_window(s)
+        data_file = wine.appdata() / "Talvo" / "talvo.tlv"
+        s.x.activate(win)
+        s.x.type("Sparas vid utloggning")
+        s.x.key("Return")
+        time.sleep(0.3)
+        self.assertFalse(data_file.exists(), "not saved before the session ends")
+        # Wine's end of session: WM_QUERYENDSESSION, then WM_ENDSESSION, to
+        # every program's windows, as a logout does.
+        wine.run("wineboot", "--end-session", timeout=60)
+        h.wait_until(lambda: proc.poll() is not None, 30, what="talvo.exe to end with the session")
+        # A question would have held the program up: it ended, and saved.
+        self.assertEqual(h.texts_in(data_file), ["Sparas vid utloggning"])
+
     def test_installer_installs_and_uninstalls_in_the_profile(self):
         win_binary()
         setups = sorted(WIN_BUILD.glob("talvo-*-setup.exe"))

@@ -6,7 +6,7 @@
 
 TEST_F(MainWndTest, AlarmTimerIsArmedForTheNextDueTimeOrTheRepeat)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     UINT period = 0;
     WriteTlv(f, {{"snart", kNow + 10}});
     Create(f);
@@ -46,7 +46,7 @@ TEST_F(MainWndTest, AlarmTimerIsArmedForTheNextDueTimeOrTheRepeat)
 
 TEST_F(MainWndTest, AlarmOnAHiddenWindowRaisesEverythingBlinksAndRepeats)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     SetSetting("StartMinimized", 1);
     WriteTlv(f, {{"senare", kNow + 3600}, {"första", kNow + 10}, {"andra", kNow + 10}});
     Create(f);
@@ -113,7 +113,7 @@ TEST_F(MainWndTest, AlarmOnAHiddenWindowRaisesEverythingBlinksAndRepeats)
 
 TEST_F(MainWndTest, TheNotificationNamesTheFirstDueTextsThatFit)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     std::vector<TlvRecord> due;
     for (int i = 0; i < 7; ++i)
         due.push_back({"påminnelse " + std::to_string(i), kNow - 60});
@@ -142,7 +142,7 @@ TEST_F(MainWndTest, TheNotificationNamesTheFirstDueTextsThatFit)
 
 TEST_F(MainWndTest, TrayClicksRestoreAndToggleChecking)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     SetSetting("StartMinimized", 1);
     WriteTlv(f, {{"senare", kNow + 3600}});
     Create(f);
@@ -171,7 +171,7 @@ TEST_F(MainWndTest, TrayClicksRestoreAndToggleChecking)
 
 TEST_F(MainWndTest, CheckNowMarksRowsThatFellDueAndPushForwardMovesThem)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     WriteTlv(f, {{"knuffbar", kNow + 5, true, 3600, true}});
     Create(f);
     SetNow(kNow + 5);
@@ -201,7 +201,7 @@ TEST_F(MainWndTest, CheckNowMarksRowsThatFellDueAndPushForwardMovesThem)
 
 TEST_F(MainWndTest, EscapeHidesLikeMinimiseIncludingThePush)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     WriteTlv(f, {{"förfallen", kNow - 100, true, 3600, true}});
     Create(f);
     ASSERT_TRUE(IsWindowVisible(Wnd()));
@@ -234,7 +234,7 @@ TEST_F(MainWndTest, EscapeHidesLikeMinimiseIncludingThePush)
 
 TEST_F(MainWndTest, AutosaveWritesAMinuteAfterTheLastEdit)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     WriteTlv(f, {{"gammal", kNow + 3600}});
     Create(f);
     EXPECT_FALSE(Armed(3));

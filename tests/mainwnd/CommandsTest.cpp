@@ -18,7 +18,7 @@ std::vector<TlvRecord> Five()
 
 TEST_F(MainWndTest, NextAndPreviousDueWrapAround)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     std::vector<TlvRecord> recs;
     for (int i = 0; i < 6; ++i)
         recs.push_back({"r" + std::to_string(i), (i == 3 || i == 5) ? kNow - 60 : kNow + 3600});
@@ -47,7 +47,7 @@ TEST_F(MainWndTest, NextAndPreviousDueWrapAround)
 
 TEST_F(MainWndTest, FindDialogIsSingleAndOwnsItsNotFoundMessage)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     WriteTlv(f, Five());
     Create(f);
     Key(VK_F3);  // nothing searched yet: the dialog opens
@@ -81,7 +81,7 @@ TEST_F(MainWndTest, FindDialogIsSingleAndOwnsItsNotFoundMessage)
 
 TEST_F(MainWndTest, SortingFollowsTheMenuOptionsAndOnlyAColumnClickIsAnEdit)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     WriteTlv(f, {{"d", kNow + 100, false}, {"b", kNow + 400}, {"c", kNow + 200, false}, {"a", kNow + 300}});
     Create(f);
     EXPECT_TRUE(MenuState(32789) & MF_CHECKED);
@@ -109,7 +109,7 @@ TEST_F(MainWndTest, SortingFollowsTheMenuOptionsAndOnlyAColumnClickIsAnEdit)
 
 TEST_F(MainWndTest, MovingKeepsTheSelectedBlockTogether)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     WriteTlv(f, Five());
     Create(f);
     testhooks::ClickListItem(List(), 2);
@@ -134,7 +134,7 @@ TEST_F(MainWndTest, MovingKeepsTheSelectedBlockTogether)
 
 TEST_F(MainWndTest, DeleteAsksWithTheCountAndOnlyYesDeletes)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     WriteTlv(f, Five());
     Create(f);
     testhooks::ClickListItem(List(), 1);

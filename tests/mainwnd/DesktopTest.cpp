@@ -6,7 +6,7 @@
 TEST_F(MainWndTest, WithoutATrayTheWindowIconifiesInsteadOfHiding)
 {
     testhooks::SetTrayAvailable(0);
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     SetSetting("StartMinimized", 1);
     WriteTlv(f, {{"senare", kNow + 3600, true, 3600, true}});
     Create(f);
@@ -27,7 +27,8 @@ TEST_F(MainWndTest, WithoutATrayTheWindowIconifiesInsteadOfHiding)
     // The alarm brings the iconified window back with the due row selected,
     // and so does the hotkey.
     SetNow(kNow + 7200);
-    Key(VK_F5);
+    ASSERT_TRUE(testhooks::FireTimer(Wnd(), 1));
+    testhooks::ProcessEvents();
     EXPECT_FALSE(m_pDlg->IsIconic());
     EXPECT_TRUE(testhooks::IsForeground(Wnd()));
     EXPECT_EQ(Selected(), std::vector<int>{0});
@@ -48,7 +49,7 @@ TEST_F(MainWndTest, WithoutATrayTheWindowIconifiesInsteadOfHiding)
 
 TEST_F(MainWndTest, AnAlarmDueDuringSuspendRingsOnWakingAndAClockChangeChecksAtOnce)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     SetSetting("StartMinimized", 1);
     WriteTlv(f, {{"under natten", kNow + 3600}});
     Create(f);
@@ -81,7 +82,7 @@ TEST_F(MainWndTest, AnAlarmDueDuringSuspendRingsOnWakingAndAClockChangeChecksAtO
 
 TEST_F(MainWndTest, HelpMenuOpensTheReadMeOrSaysItCannotAndShowsTheAboutBox)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     WriteTlv(f, {});
     Create(f);
     // The test program's folder has no ReadMe.txt.

@@ -20,10 +20,10 @@ protected:
     {
         MainWndTest::SetUp();
         testhooks::ClearFileDialogs();
-        m_file = m_root + "/lista.tlv";
+        m_file = Path("lista.tlv");
         // Tests run as root: only a path through a regular file is unwritable.
-        std::ofstream(m_root + "/blocker") << "x";
-        m_unwritable = m_root + "/blocker/talvo.tlv";
+        std::ofstream(Path("blocker")) << "x";
+        m_unwritable = Path("blocker/talvo.tlv");
     }
     void TearDown() override
     {
@@ -41,7 +41,7 @@ protected:
 TEST_F(FileQuitTest, OpenReplacesTheListReportsBadFilesAndDropsThePendingAutosave)
 {
     WriteTlv(m_file, {{"första", kNow + 3600}});
-    const std::string other = m_root + "/andra.tlv";
+    const std::string other = Path("andra.tlv");
     WriteTlv(other, {{"andra", kNow + 3600}});
     Create(m_file);
     AddRow("osparad");
@@ -58,8 +58,8 @@ TEST_F(FileQuitTest, OpenReplacesTheListReportsBadFilesAndDropsThePendingAutosav
     // The list on screen was saved before the other was opened.
     EXPECT_NE(ReadFile(m_file).find("\r\nosparad\r\n"), std::string::npos);
 
-    const std::string text = m_root + "/anteckning.txt";
-    std::ofstream(text) << "Inte en lista\r\n";
+    const std::string text = Path("anteckning.txt");
+    std::ofstream(text, std::ios::binary) << "Inte en lista\r\n";
     testhooks::QueueFileDialogPath(text);
     Cmd(57601);
     ASSERT_EQ(Boxes().size(), 1u);
@@ -78,7 +78,7 @@ TEST_F(FileQuitTest, OpenReplacesTheListReportsBadFilesAndDropsThePendingAutosav
     std::vector<std::string> aside;
     for (const auto& e : std::filesystem::directory_iterator(m_root))
         if (e.path().filename().string().rfind("anteckning.txt.unreadable-", 0) == 0)
-            aside.push_back(e.path());
+            aside.push_back(e.path().string());
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_EQ(ReadFile(aside[0]), "Inte en lista\r\n");
     EXPECT_EQ(ReadFile(text).rfind("Talvo_1.2\r\n", 0), 0u);
@@ -88,7 +88,7 @@ TEST_F(FileQuitTest, OpenSavesFirstAndASaveErrorAnsweredNoKeepsTheList)
 {
     Create(m_unwritable);  // a list that cannot be saved where it is
     AddRow("kvar");
-    const std::string other = m_root + "/andra.tlv";
+    const std::string other = Path("andra.tlv");
     WriteTlv(other, {{"andra", kNow + 3600}});
 
     testhooks::QueueFileDialogPath(other);
@@ -108,7 +108,7 @@ TEST_F(FileQuitTest, OpenSavesFirstAndASaveErrorAnsweredNoKeepsTheList)
 
 TEST_F(FileQuitTest, ADefaultFileThatCannotBeReadIsKeptAsideWithoutAWord)
 {
-    const std::string folder = m_root + "/data/Talvo";
+    const std::string folder = Path("data/Talvo");
     std::filesystem::create_directories(folder);
     // A list an editor gave a byte-order mark: no longer readable.
     const std::string bom = "\xEF\xBB\xBFTalvo_1.2\r\n\r\n0\r\n1\r\n86400\r\n0\r\nviktig\r\n1\r\n1\r\n86400\r\n0\r\n";
@@ -122,7 +122,7 @@ TEST_F(FileQuitTest, ADefaultFileThatCannotBeReadIsKeptAsideWithoutAWord)
     std::vector<std::string> aside;
     for (const auto& e : std::filesystem::directory_iterator(folder))
         if (e.path().filename().string().rfind("talvo.tlv.unreadable-", 0) == 0)
-            aside.push_back(e.path());
+            aside.push_back(e.path().string());
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_EQ(ReadFile(aside[0]), bom);
 }
@@ -149,7 +149,7 @@ TEST_F(FileQuitTest, SaveAsToAnUnwritablePlaceAsksAndKeepsTheNewName)
     EXPECT_EQ(Boxes().size(), 2u);
     EXPECT_EQ(Boxes()[1].text, Format(60306, m_unwritable));
 
-    const std::string saved = m_root + "/kopia.tlv";
+    const std::string saved = Path("kopia.tlv");
     testhooks::QueueFileDialogPath(saved);
     Cmd(32786);
     EXPECT_NE(ReadFile(saved).find("\r\nrad\r\n"), std::string::npos);
@@ -256,10 +256,10 @@ TEST_F(FileQuitTest, SessionEndWithoutQuestionsSavesOrKeepsARecoveryFile)
     EXPECT_TRUE(Boxes().empty());
     EXPECT_EQ(GetSettingText("LastFile"), m_unwritable);
     // 2026-01-15 11:00:05 in Stockholm.
-    const std::string recovery = m_root + "/data/Talvo/talvo-recovery-20260115-110005.tlv";
+    const std::string recovery = Path("data/Talvo/talvo-recovery-20260115-110005.tlv");
     EXPECT_NE(ReadFile(recovery).find("\r\nräddad\r\n"), std::string::npos);
     // A second one the same second gets a name of its own.
     EXPECT_TRUE(testhooks::QueryEndSessionWithoutQuestions());
-    EXPECT_TRUE(Exists(m_root + "/data/Talvo/talvo-recovery-20260115-110005-2.tlv"));
+    EXPECT_TRUE(Exists(Path("data/Talvo/talvo-recovery-20260115-110005-2.tlv")));
     EXPECT_TRUE(Alive()) << "the answer alone ends nothing";
 }

@@ -89,8 +89,8 @@ TEST_F(MainWndTest, GlobalHotKeyBringsTheHiddenWindowBackAlsoWithNumLock)
     SetSetting("HotKey", VK_F12);
     SetSetting("HotModifier", HOTKEYF_CONTROL | HOTKEYF_SHIFT);
     SetSetting("StartMinimized", 1);
-    WriteTlv(m_root + "/f.tlv", {});
-    Create(m_root + "/f.tlv");
+    WriteTlv(Path("f.tlv"), {});
+    Create(Path("f.tlv"));
     ASSERT_TRUE(Boxes().empty()) << Boxes()[0].text;  // the grab succeeded
     ASSERT_FALSE(IsWindowVisible(Wnd()));
 
@@ -174,11 +174,11 @@ TEST_F(MainWndTest, GlobalHotKeyWorksForPunctuationAndNordicLetters)
         GTEST_SKIP() << "no X server";
     SetSetting("StartMinimized", 1);
     SetSetting("HotModifier", HOTKEYF_CONTROL | HOTKEYF_ALT);
-    WriteTlv(m_root + "/f.tlv", {});
+    WriteTlv(Path("f.tlv"), {});
     auto pressBringsItBack = [&](UINT vk, xcb_keysym_t sym) {
         Typist typist;  // reads the keyboard as it is now
         SetSetting("HotKey", vk);
-        Create(m_root + "/f.tlv");
+        Create(Path("f.tlv"));
         ASSERT_TRUE(Boxes().empty()) << "hotkey " << vk << ": " << Boxes()[0].text;
         ASSERT_FALSE(IsWindowVisible(Wnd()));
         typist.Press(kControl);

@@ -6,12 +6,16 @@
 #include "platform/Resource.h"
 #include "platform/Registry.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -34,15 +38,54 @@ HKEY OpenSettings()
 
 void MainWndTest::SetApp(CReminderApp* app) { g_pApp = app; }
 
+#ifdef _WIN32
+namespace {
+
+const char* const kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+// Points the user's application-data folder (where the default list lives)
+// at path, as a redirected profile would; empty puts the profile's back.
+void SetAppDataFolder(const std::string& path)
+{
+    static std::string original;
+    static bool saved = false;
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              0);
+    if (!saved) {
+        char buf[MAX_PATH] = {};
+        DWORD size = sizeof buf - 1;
+        if (RegQueryValueExA(key, "AppData", nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &size) == 0)
+            original = buf;
+        saved = true;
+    }
+    const std::string value = path.empty() ? original : path;
+    RegSetValueExA(key, "AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   DWORD(value.size() + 1));
+    RegCloseKey(key);
+}
+
+}  // namespace
+#endif
+
 void MainWndTest::SetUp()
 {
+#ifdef _WIN32
+    static int s_count = 0;
+    m_root = (fs::temp_directory_path() /
+              ("talvo_mainwnd_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++s_count)))
+                 .string();
+    fs::create_directories(m_root + "/data");
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Lindqvarn\\Talvo");
+#else
     char tmpl[] = "/tmp/talvo_mainwnd_XXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
     m_root = tmpl;
     fs::create_directories(m_root + "/config");
     fs::create_directories(m_root + "/data");
     setenv("XDG_CONFIG_HOME", (m_root + "/config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (m_root + "/data").c_str(), 1);
+#endif
+    SetDataFolder(m_root + "/data");
     tzset();
     testhooks::EnableMessageBoxHook(true);
     testhooks::ClearMessageBoxes();
@@ -56,8 +99,28 @@ void MainWndTest::TearDown()
     Destroy();
     testhooks::ClearMessageBoxes();
     testhooks::SetTrayAvailable(-1);
+#ifdef _WIN32
+    SetAppDataFolder("");
+#endif
     std::error_code ec;
     fs::remove_all(m_root, ec);
+}
+
+void MainWndTest::SetDataFolder(const std::string& path)
+{
+#ifdef _WIN32
+    SetAppDataFolder(Native(path));
+#else
+    setenv("XDG_DATA_HOME", path.c_str(), 1);
+#endif
+}
+
+std::string MainWndTest::Native(std::string path)
+{
+#ifdef _WIN32
+    std::replace(path.begin(), path.end(), '/', '\\');
+#endif
+    return path;
 }
 
 void MainWndTest::SetNow(std::time_t t) { SetClockForTests(t); }
@@ -194,5 +257,14 @@ std::string MainWndTest::Format(UINT id, int arg)
 
 std::string ProgramFolder()
 {
+#ifdef _WIN32
+    // In lower case, as the program names its own folder where names ignore case.
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::string folder = fs::path(path).parent_path().string() + "\\";
+    std::transform(folder.begin(), folder.end(), folder.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return folder;
+#else
     return fs::read_symlink("/proc/self/exe").parent_path().string() + "/";
+#endif
 }

@@ -49,6 +49,13 @@ protected:
     void SetSettingText(const char* name, const std::string& value);
     std::string GetSettingText(const char* name);
 
+    // The user's folder for application data (XDG_DATA_HOME, or Windows' AppData).
+    void SetDataFolder(const std::string& path);
+    // The path with the system's own separators, as the program builds paths.
+    static std::string Native(std::string path);
+    // A file or folder in this test's private folder ('/' between names).
+    std::string Path(const std::string& name) const { return Native(m_root + "/" + name); }
+
     void WriteTlv(const std::string& path, const std::vector<TlvRecord>& recs, const TlvHeader& h = {});
     static std::string ReadFile(const std::string& path);
     static bool Exists(const std::string& path);

@@ -16,7 +16,7 @@ bool EndsWith(const std::string& s, const std::string& tail)
 
 TEST_F(MainWndTest, AddingAppendsARowAndResetsThePanel)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     TlvHeader h;
     h.defaultText = "Standard";
     h.timeAdd = 600;
@@ -41,7 +41,7 @@ TEST_F(MainWndTest, AddingAppendsARowAndResetsThePanel)
 
 TEST_F(MainWndTest, ChangeMovesThePanelOnOrBackToAddMode)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     WriteTlv(f, {{"a", kNow + 60}, {"b", kNow + 120}, {"c", kNow + 180}});
     Create(f);
 
@@ -73,7 +73,7 @@ TEST_F(MainWndTest, ChangeMovesThePanelOnOrBackToAddMode)
 
 TEST_F(MainWndTest, CheckBoxClickUpdatesRecordIconPanelAndAutosave)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     WriteTlv(f, {{"förfallen", kNow - 60}, {"senare", kNow + 3600}});
     Create(f);
     ASSERT_EQ(Rows().size(), 2u);
@@ -104,7 +104,7 @@ TEST_F(MainWndTest, CheckBoxClickUpdatesRecordIconPanelAndAutosave)
 
 TEST_F(MainWndTest, NewMessageTakesTheListDefaults)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     TlvHeader h{"Ny påminnelse", 3600, false, 300, true};
     WriteTlv(f, {{"a", kNow + 60}}, h);
     Create(f);
@@ -125,7 +125,7 @@ TEST_F(MainWndTest, NewMessageTakesTheListDefaults)
 
 TEST_F(MainWndTest, PushIntervalSuffixFollowsViewPushTime)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     WriteTlv(f, {{"dag", kNow + 60, true, 86400, true},
                  {"fem", kNow + 60, true, 300, true},
                  {"udda", kNow + 60, true, 61, true},
@@ -147,7 +147,7 @@ TEST_F(MainWndTest, PushIntervalSuffixFollowsViewPushTime)
 
 TEST_F(MainWndTest, MenuKeysWorkWithTheFocusInTheEditAndInTheList)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     WriteTlv(f, {{"a", kNow + 60}});
     Create(f);
     std::remove(f.c_str());
@@ -170,7 +170,7 @@ TEST_F(MainWndTest, MenuKeysWorkWithTheFocusInTheEditAndInTheList)
 // text selected, so typing replaces it, and the letter is never typed.
 TEST_F(MainWndTest, AltAndALabelLetterFocusTheControlAfterIt)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     WriteTlv(f, {{"gammal text", kNow + 60}});
     Create(f);
     std::remove(f.c_str());

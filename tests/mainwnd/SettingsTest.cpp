@@ -12,6 +12,21 @@ namespace {
 
 HWND Ctl(HWND hDlg, int id) { return ::GetDlgItem(hDlg, id); }
 
+// The hot-key field's text for Ctrl (or Shift) and a key. Windows' control
+// writes the keyboard layout's own key names.
+std::string HotKeyText(bool shift, const char* key)
+{
+#ifdef _WIN32
+    wchar_t name[64] = {};
+    ::GetKeyNameTextW(LONG(::MapVirtualKeyW(shift ? VK_SHIFT : VK_CONTROL, MAPVK_VK_TO_VSC) << 16), name, 64);
+    char narrow[256] = {};
+    ::WideCharToMultiByte(CP_UTF8, 0, name, -1, narrow, sizeof narrow, nullptr, nullptr);
+    return std::string(narrow) + " + " + key;
+#else
+    return std::string(shift ? "Skift" : "Ctrl") + " + " + key;
+#endif
+}
+
 // What one dialog run saw, filled in by the action that drives it.
 struct Probe {
     std::string remindField;
@@ -35,7 +50,7 @@ void ClickOk(HWND hDlg) { testhooks::ClickButton(Ctl(hDlg, IDOK)); }
 
 TEST_F(MainWndTest, SettingsOkWithoutChangesReappliesAndCancelChangesNothing)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     SetSetting("HotKey", VK_F11);
     SetSetting("HotModifier", HOTKEYF_CONTROL);
     WriteTlv(f, {{"rad", kNow + 3600, true, 300, true}});
@@ -58,7 +73,7 @@ TEST_F(MainWndTest, SettingsOkWithoutChangesReappliesAndCancelChangesNothing)
         &probe);
     Key('I', false, true);
     EXPECT_FALSE(probe.mainEnabled);  // modal: the hotkey does not force the window forward
-    EXPECT_EQ(probe.hotKeyText, "Ctrl + F11");
+    EXPECT_EQ(probe.hotKeyText, HotKeyText(false, "F11"));
     EXPECT_EQ(probe.remindField, "120");
     EXPECT_TRUE(m_pDlg->m_bEditMode);  // the list was not rebuilt
     // The same hotkey is registered again: where no grab is possible (this
@@ -94,7 +109,7 @@ TEST_F(MainWndTest, SettingsOkWithoutChangesReappliesAndCancelChangesNothing)
 
 TEST_F(MainWndTest, SettingsCheckBoxesEnableTheirFieldsAndABadNumberKeepsTheDialogOpen)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     SetSetting("DoRemind", 0);
     SetSetting("PlaySound", 0);
     WriteTlv(f, {});
@@ -135,7 +150,7 @@ TEST_F(MainWndTest, SettingsCheckBoxesEnableTheirFieldsAndABadNumberKeepsTheDial
 
 TEST_F(MainWndTest, SettingsHotKeyWithTheWindowsKeyIsStoredAsNineAndShownAgain)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     WriteTlv(f, {});
     Create(f);
     testhooks::QueueModalDialogAction([](HWND hDlg, void*) {
@@ -161,7 +176,7 @@ TEST_F(MainWndTest, SettingsHotKeyWithTheWindowsKeyIsStoredAsNineAndShownAgain)
         },
         &probe);
     Key('I', false, true);
-    EXPECT_EQ(probe.hotKeyText, "Skift + F12");
+    EXPECT_EQ(probe.hotKeyText, HotKeyText(true, "F12"));
     EXPECT_TRUE(probe.windowsKey);
     EXPECT_EQ(m_pDlg->m_data.m_wHotKey, 0);
     EXPECT_TRUE(testhooks::RegisteredHotKeys().empty());
@@ -174,7 +189,7 @@ TEST_F(MainWndTest, SettingsHotKeyWithTheWindowsKeyIsStoredAsNineAndShownAgain)
 
 TEST_F(MainWndTest, SettingsAutosaveOffCancelsThePendingSave)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     WriteTlv(f, {});
     Create(f);
     testhooks::TypeText(Item(1006), "ny");
@@ -191,9 +206,9 @@ TEST_F(MainWndTest, SettingsAutosaveOffCancelsThePendingSave)
 
 TEST_F(MainWndTest, SettingsSoundTestBrowseAndAutostart)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     WriteTlv(f, {});
-    SetSettingText("SoundFileAlarm", m_root + "/lagrad.wav");
+    SetSettingText("SoundFileAlarm", Path("lagrad.wav"));
     Create(f);
     testhooks::ClearFileDialogs();
     testhooks::QueueFileDialogCancel();
@@ -210,7 +225,7 @@ TEST_F(MainWndTest, SettingsSoundTestBrowseAndAutostart)
     });
     Key('I', false, true);
     ASSERT_EQ(testhooks::FileDialogRequests().size(), 1u);
-    EXPECT_EQ(testhooks::FileDialogRequests()[0].initialDir + "lagrad.wav", m_root + "/lagrad.wav");
+    EXPECT_EQ(testhooks::FileDialogRequests()[0].initialDir + "lagrad.wav", Path("lagrad.wav"));
     ASSERT_EQ(testhooks::SoundsPlayed().size(), 1u);
     EXPECT_EQ(testhooks::SoundsPlayed()[0], ProgramFolder() + "talvo.wav");
     const bool haveSound = std::filesystem::exists(ProgramFolder() + "talvo.wav");
@@ -219,14 +234,18 @@ TEST_F(MainWndTest, SettingsSoundTestBrowseAndAutostart)
         EXPECT_EQ(Boxes()[0].text, AfxFindString(60502));
     }
     const auto& ask = Boxes().back();
-    // The shortcut is named as Windows names it; the shell saves it as a
-    // desktop entry (Talvo.desktop) beside that name.
-    const std::string link = GetSpecialFolderPath(CSIDL_STARTUP).str() + "/Talvo.lnk";
+    // The shortcut is named as Windows names it; on Linux the shell saves it
+    // as a desktop entry (Talvo.desktop) beside that name.
+    const std::string link = Native(GetSpecialFolderPath(CSIDL_STARTUP).str() + "/Talvo.lnk");
+#ifdef _WIN32
+    const std::string program = ProgramFolder() + "test_mainwnd.exe";
+#else
+    const std::string program = ProgramFolder() + "test_mainwnd";
+#endif
     char expected[2048];
-    std::snprintf(expected, sizeof expected, AfxFindString(60400), link.c_str(),
-                  (ProgramFolder() + "test_mainwnd").c_str());
+    std::snprintf(expected, sizeof expected, AfxFindString(60400), link.c_str(), program.c_str());
     EXPECT_EQ(ask.text, expected);
     EXPECT_EQ(ask.type, UINT(MB_YESNO | MB_ICONINFORMATION));
     EXPECT_FALSE(std::filesystem::exists(GetSpecialFolderPath(CSIDL_STARTUP).str() + "/Talvo.desktop"));
-    EXPECT_EQ(m_pDlg->m_data.m_strSoundFileAlarm, CString((m_root + "/lagrad.wav").c_str()));
+    EXPECT_EQ(m_pDlg->m_data.m_strSoundFileAlarm, CString((Path("lagrad.wav")).c_str()));
 }

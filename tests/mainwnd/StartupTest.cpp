@@ -17,7 +17,7 @@ struct ProgramFolderFile {
 
 TEST_F(MainWndTest, CommandLineWinsOverLastFile)
 {
-    const std::string a = m_root + "/a.tlv", b = m_root + "/b.tlv";
+    const std::string a = Path("a.tlv"), b = Path("b.tlv");
     WriteTlv(a, {{"från LastFile", kNow + 3600}});
     WriteTlv(b, {{"från kommandoraden", kNow + 3600}});
     SetSettingText("LastFile", a);
@@ -30,13 +30,13 @@ TEST_F(MainWndTest, CommandLineWinsOverLastFile)
 
 TEST_F(MainWndTest, QuotedCommandLineIsUsedWithItsQuotesAndFailsToLoad)
 {
-    const std::string b = m_root + "/b.tlv";
+    const std::string b = Path("b.tlv");
     WriteTlv(b, {{"x", kNow + 3600}});
     Create("\"" + b + "\"");
     ASSERT_EQ(Boxes().size(), 1u);
     // A name that starts with a quote is a relative one: it is taken from the
     // current folder, quotes and all.
-    EXPECT_EQ(Boxes()[0].text, Format(60302, std::filesystem::current_path().string() + "/\"" + b + "\""));
+    EXPECT_EQ(Boxes()[0].text, Format(60302, Native(std::filesystem::current_path().string() + "/") + "\"" + b + "\""));
     EXPECT_EQ(Boxes()[0].type, MB_OK | MB_ICONSTOP);
     EXPECT_EQ(Boxes()[0].caption, "Talvo");
     EXPECT_EQ(Boxes()[0].owner, Wnd());
@@ -45,7 +45,7 @@ TEST_F(MainWndTest, QuotedCommandLineIsUsedWithItsQuotesAndFailsToLoad)
 
 TEST_F(MainWndTest, LastFileIsOpenedAndAMissingOneReported)
 {
-    const std::string a = m_root + "/a.tlv";
+    const std::string a = Path("a.tlv");
     WriteTlv(a, {{"från LastFile", kNow + 3600}});
     SetSettingText("LastFile", a);
     Create();
@@ -53,10 +53,10 @@ TEST_F(MainWndTest, LastFileIsOpenedAndAMissingOneReported)
     EXPECT_TRUE(Boxes().empty());
     Destroy();
 
-    SetSettingText("LastFile", m_root + "/borta.tlv");
+    SetSettingText("LastFile", Path("borta.tlv"));
     Create();
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, Format(60302, m_root + "/borta.tlv"));
+    EXPECT_EQ(Boxes()[0].text, Format(60302, Path("borta.tlv")));
     EXPECT_EQ(testhooks::WindowText(Wnd()), "Talvo - borta.tlv");
 }
 
@@ -67,7 +67,7 @@ TEST_F(MainWndTest, ProgramFolderFileIsPreferredToTheDefaultFolderAndNotReported
     Create();
     EXPECT_EQ(Texts(), std::vector<std::string>{"bredvid programmet"});
     EXPECT_EQ(std::string(m_pDlg->m_data.m_reminderList.GetFileName()), file.path);
-    EXPECT_FALSE(Exists(m_root + "/data/Talvo"));
+    EXPECT_FALSE(Exists(Path("data/Talvo")));
     Destroy();
 
     std::ofstream(file.path) << "inte en lista\n";
@@ -79,8 +79,8 @@ TEST_F(MainWndTest, ProgramFolderFileIsPreferredToTheDefaultFolderAndNotReported
 TEST_F(MainWndTest, FirstStartUsesTheCreatedDefaultFolderSilently)
 {
     Create();
-    EXPECT_TRUE(std::filesystem::is_directory(m_root + "/data/Talvo"));
-    EXPECT_EQ(std::string(m_pDlg->m_data.m_reminderList.GetFileName()), m_root + "/data/Talvo/talvo.tlv");
+    EXPECT_TRUE(std::filesystem::is_directory(Path("data/Talvo")));
+    EXPECT_EQ(std::string(m_pDlg->m_data.m_reminderList.GetFileName()), Path("data/Talvo/talvo.tlv"));
     EXPECT_TRUE(Boxes().empty());
     EXPECT_TRUE(Rows().empty());
     EXPECT_EQ(testhooks::WindowText(Wnd()), "Talvo - talvo.tlv");
@@ -92,23 +92,23 @@ TEST_F(MainWndTest, FirstStartUsesTheCreatedDefaultFolderSilently)
     EXPECT_EQ(tray.callbackMessage, 32868u);
     Destroy();
 
-    std::ofstream(m_root + "/data/Talvo/talvo.tlv") << "skräp\n";
+    std::ofstream(Path("data/Talvo/talvo.tlv")) << "skräp\n";
     Create();
     EXPECT_TRUE(Boxes().empty());
     Destroy();
 
     // A new account may not even have the application-data folder: it is
     // made, so the first save succeeds.
-    setenv("XDG_DATA_HOME", (m_root + "/ny/.local/share").c_str(), 1);
+    SetDataFolder(Path("ny/.local/share"));
     Create();
-    EXPECT_TRUE(std::filesystem::is_directory(m_root + "/ny/.local/share/Talvo"));
+    EXPECT_TRUE(std::filesystem::is_directory(Path("ny/.local/share/Talvo")));
     EXPECT_TRUE(m_pDlg->SaveDataFile(false));
-    EXPECT_TRUE(std::filesystem::exists(m_root + "/ny/.local/share/Talvo/talvo.tlv"));
+    EXPECT_TRUE(std::filesystem::exists(Path("ny/.local/share/Talvo/talvo.tlv")));
 }
 
 TEST_F(MainWndTest, StartMinimizedShowsTheWindowOnlyWhenSomethingIsDue)
 {
-    const std::string f = m_root + "/f.tlv";
+    const std::string f = Path("f.tlv");
     SetSetting("StartMinimized", 1);
     WriteTlv(f, {{"sen", kNow + 3600}});
     Create(f);

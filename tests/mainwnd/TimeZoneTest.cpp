@@ -70,7 +70,7 @@ TEST_F(TimeZoneTest, UnchangedEditsKeepEveryStoredTimeOfAYear)
                              "Pacific/Chatham", "UTC"}) {
         SCOPED_TRACE(zone);
         SetZone(zone);
-        const std::string f = m_root + "/year.tlv";
+        const std::string f = Path("year.tlv");
         std::vector<TlvRecord> records;
         for (std::time_t u : YearOfInstants())
             records.push_back({"r" + std::to_string(u), u, false});
@@ -103,7 +103,7 @@ TEST_F(TimeZoneTest, NewRemindersAtAnyHourStoreThePanelsTime)
     for (const char* zone : {"Europe/Stockholm", "America/New_York", "Asia/Kolkata"}) {
         SCOPED_TRACE(zone);
         SetZone(zone);
-        const std::string f = m_root + "/new.tlv";
+        const std::string f = Path("new.tlv");
         WriteTlv(f, {});
         // Just after midnight, late in the evening, in winter and in summer.
         const std::time_t times[] = {LocalTimeToInstant(2026, 1, 15, 0, 30, 7), LocalTimeToInstant(2026, 1, 15, 20, 0, 0),
@@ -125,7 +125,7 @@ TEST_F(TimeZoneTest, RepeatedAutumnHourKeepsEachPassAndNewTimesTakeTheFirst)
 {
     SetZone("Europe/Stockholm");
     const std::time_t firstPass = 1792888200;  // 2026-10-25 02:30 CEST
-    const std::string f = m_root + "/autumn.tlv";
+    const std::string f = Path("autumn.tlv");
     WriteTlv(f, {{"första", firstPass, false}, {"andra", firstPass + 3600, false}});
     const std::string before = ReadFile(f);
     Create(f);

@@ -1,0 +1,50 @@
+#pragma once
+// Inside platform/ only: where the test hooks steer the Windows layer. The
+// system calls the program makes go through it (see the macros in the
+// contract headers); unless the hooks switch recording on they pass straight
+// through.
+
+#include "platform/portable/Seams.h"
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct AfxWin32Seams {
+    bool recording = false;
+    // Message boxes are still shown, and answered at once from the queue (an
+    // empty one gives the default button) while answerMessageBoxes is on.
+    bool answerMessageBoxes = false;
+    std::deque<int> messageBoxAnswers;
+    std::vector<AfxMessageBoxRecord> messageBoxes;
+    // Queued answers are taken in place of the file dialog, with its checks.
+    std::deque<AfxFileDialogAnswer> fileDialogAnswers;
+    std::vector<AfxFileDialogRequest> fileDialogRequests;
+    // Run once a modal dialog is up, one per dialog.
+    std::deque<std::pair<AfxModalAction, void*>> modalActions;
+    std::vector<std::string> soundsPlayed;
+    int beeps = 0;
+    int trayAvailable = -1;                     // 1 yes, 0 no, -1 ask the desktop
+    std::optional<std::string> moduleFileName;  // reported by GetModuleFileNameA when set
+    HRESULT coInitializeResult = S_OK;          // CoInitialize fails with it when not S_OK
+    // Argument lists, program first: CreateProcessA's, and ShellExecuteA's
+    // (verb, file, parameters). Recorded runs of ShellExecuteA start nothing
+    // when startNothing is on.
+    std::vector<std::vector<std::string>> programsStarted;
+    std::vector<std::vector<std::string>> shellRuns;
+    bool startNothing = false;
+};
+AfxWin32Seams& AfxWin32Seam();
+
+// The resource id an icon handle of CWinApp::LoadIcon was loaded from, or 0.
+UINT AfxIconResourceId(HICON hIcon);
+void AfxNoteIconResource(HICON hIcon, UINT nID);
+// Timers the window layer armed (CWnd::SetTimer), for the hooks.
+void AfxNoteTimer(HWND hWnd, UINT_PTR id, UINT period, bool armed);
+// Runs the action the hooks queued for a modal dialog that is up.
+void AfxRunQueuedModalAction(HWND hDlg);
+// WM_TIMECHANGE at hWnd: its armed timers fire, so that due times are
+// checked against the new clock at once.
+void AfxTimeChanged(HWND hWnd);
