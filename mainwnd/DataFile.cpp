@@ -8,7 +8,8 @@
 
 #include <ctime>
 
-CString DefaultDataFolder() { return JoinPath(GetSpecialFolderPath(CSIDL_APPDATA), "Talvo"); }
+// A new account may not have its application-data folder yet: it is made.
+CString DefaultDataFolder() { return JoinPath(GetSpecialFolderPath(CSIDL_APPDATA, true), "Talvo"); }
 
 void CreateFolderPath(const CString& folder) { SHCreateDirectoryExA(nullptr, folder, nullptr); }
 

@@ -48,12 +48,10 @@ CString JoinPath(const CString& folder, LPCSTR name)
     return CString(path.data()) + (name ? name : "");
 }
 
-CString GetSpecialFolderPath(int csidl)
+CString GetSpecialFolderPath(int csidl, bool create)
 {
     char buffer[MAX_PATH] = {};
-    // Created when missing: a new account may not have it yet, and Windows
-    // reports no path for a folder that is not there.
-    if (!SHGetSpecialFolderPathA(nullptr, buffer, csidl, TRUE))
+    if (!SHGetSpecialFolderPathA(nullptr, buffer, csidl, create ? TRUE : FALSE))
         return CString();
     return CString(buffer);
 }

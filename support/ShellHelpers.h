@@ -14,8 +14,9 @@ CString GetProgramPath(bool folderOnly);
 // folder, the separator unless folder ends in one, and name.
 CString JoinPath(const CString& folder, LPCSTR name);
 // A shell special folder (CSIDL_APPDATA 26, CSIDL_STARTUP 7) without trailing
-// slash; empty for an unknown number.
-CString GetSpecialFolderPath(int csidl);
+// slash; empty for an unknown number. With create a missing folder is made
+// (without, Windows may give no path for it).
+CString GetSpecialFolderPath(int csidl, bool create = false);
 // True when a file or folder matches path; wildcards in the last part count.
 bool FileExists(LPCSTR path);
 // Opens fileName from the program's folder with the desktop's default application.

@@ -75,18 +75,31 @@ LRESULT CALLBACK AnswerBox(int code, WPARAM wParam, LPARAM lParam)
                 buttons.emplace_back(r.left, c);
         }
         std::sort(buttons.begin(), buttons.end());
-        for (const auto& b : buttons)
+        std::vector<int> ids;
+        int defaultId = 0;
+        for (const auto& b : buttons) {
             g_pendingBox->record->buttons.push_back(ButtonLabel(b.second));
-        auto& answers = AfxWin32Seam().messageBoxAnswers;
-        int id = 0;
-        if (!answers.empty()) {
-            id = answers.front();
-            answers.pop_front();
-        } else if (const LRESULT def = ::SendMessageW(call->hwnd, DM_GETDEFID, 0, 0); HIWORD(def) == DC_HASDEFID) {
-            id = LOWORD(def);
-        } else {
+            ids.push_back(::GetDlgCtrlID(b.second));
+            if ((::GetWindowLongPtrW(b.second, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+                defaultId = ids.back();
+        }
+        const auto shown = [&](int id) { return std::find(ids.begin(), ids.end(), id) != ids.end(); };
+        // The default button: the one the box marks, else the one its type names.
+        if (!shown(defaultId)) {
             const std::size_t n = (g_pendingBox->record->type & MB_DEFMASK) >> 8;
-            id = n < buttons.size() ? ::GetDlgCtrlID(buttons[n].second) : IDOK;
+            if (n < ids.size())
+                defaultId = ids[n];
+            else
+                defaultId = ids.empty() ? IDOK : ids.front();
+        }
+        // A queued answer the box does not offer gives the default, as a
+        // user could not click it.
+        auto& answers = AfxWin32Seam().messageBoxAnswers;
+        int id = defaultId;
+        if (!answers.empty()) {
+            if (shown(answers.front()))
+                id = answers.front();
+            answers.pop_front();
         }
         ::PostMessageW(call->hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                        reinterpret_cast<LPARAM>(::GetDlgItem(call->hwnd, id)));
@@ -209,6 +222,8 @@ struct Timer {
     ULONGLONG armedAt;
 };
 std::vector<Timer> g_timers;
+// Sleep the tests made believe (the tick count goes on while a machine sleeps).
+ULONGLONG g_asleepMilliseconds = 0;
 
 std::map<HICON, UINT> g_iconIds;
 std::vector<AfxHotKeyRecord> g_hotKeys;
@@ -234,9 +249,11 @@ std::vector<HWND> ThreadWindows()
 int AfxMessageBoxA(HWND hWnd, LPCSTR text, LPCSTR caption, UINT type)
 {
     AfxWin32Seams& seam = AfxWin32Seam();
-    const std::wstring wideText = AfxWide(text ? text : ""), wideCaption = AfxWide(caption ? caption : "Fel");
+    const std::wstring wideText = AfxWide(text ? text : ""), wideCaption = AfxWide(caption ? caption : "");
+    // No caption: the system's own ("Fel" on a Swedish Windows).
+    LPCWSTR shownCaption = caption ? wideCaption.c_str() : nullptr;
     if (!seam.recording)
-        return ::MessageBoxW(hWnd, wideText.c_str(), wideCaption.c_str(), type);
+        return ::MessageBoxW(hWnd, wideText.c_str(), shownCaption, type);
     AfxMessageBoxRecord record;
     record.text = text ? text : "";
     record.caption = caption ? caption : "";
@@ -249,7 +266,7 @@ int AfxMessageBoxA(HWND hWnd, LPCSTR text, LPCSTR caption, UINT type)
         g_pendingBox = &pending;
         hook = ::SetWindowsHookExW(WH_CALLWNDPROCRET, AnswerBox, nullptr, ::GetCurrentThreadId());
     }
-    record.answer = ::MessageBoxW(hWnd, wideText.c_str(), wideCaption.c_str(), type);
+    record.answer = ::MessageBoxW(hWnd, wideText.c_str(), shownCaption, type);
     if (hook)
         ::UnhookWindowsHookEx(hook);
     g_pendingBox = outer;
@@ -294,7 +311,7 @@ BOOL AfxShellNotifyIcon(DWORD dwMessage, PNOTIFYICONDATAA d)
             shown.infoTitle = d->szInfoTitle;
         }
     }
-    if (AfxWin32Seam().trayAvailable == 0)
+    if (AfxWin32Seam().trayAvailable == 0 && dwMessage != NIM_DELETE)
         return FALSE;
     return ::Shell_NotifyIconA(dwMessage, d);
 }
@@ -355,9 +372,14 @@ DWORD AfxGetModuleFileName(HMODULE hModule, LPSTR lpFilename, DWORD nSize)
         return ::GetModuleFileNameA(hModule, lpFilename, nSize);
     if (nSize == 0)
         return 0;
+    // As Windows: a name that does not fit is cut, and the size returned.
     const DWORD n = DWORD(std::min<std::size_t>(name->size(), nSize - 1));
     std::memcpy(lpFilename, name->data(), n);
     lpFilename[n] = '\0';
+    if (name->size() >= nSize) {
+        ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return nSize;
+    }
     return n;
 }
 
@@ -386,7 +408,7 @@ void AfxNoteTimer(HWND hWnd, UINT_PTR id, UINT period, bool armed)
 {
     std::erase_if(g_timers, [&](const Timer& t) { return t.hWnd == hWnd && (t.id == id || (!armed && id == 0)); });
     if (armed)
-        g_timers.push_back(Timer{hWnd, id, period, ::GetTickCount64()});
+        g_timers.push_back(Timer{hWnd, id, period, ::GetTickCount64() + g_asleepMilliseconds});
 }
 
 void AfxRunQueuedModalAction(HWND hDlg)
@@ -416,7 +438,7 @@ bool AfxFireTimer(HWND hWnd, UINT_PTR id)
         return false;
     // As the system's: the period starts again, then the message arrives.
     ::SetTimer(hWnd, id, it->period, nullptr);
-    it->armedAt = ::GetTickCount64();
+    it->armedAt = ::GetTickCount64() + g_asleepMilliseconds;
     ::SendMessageW(hWnd, WM_TIMER, id, 0);
     return true;
 }
@@ -429,12 +451,21 @@ void AfxExpireTimers(bool clockSet, unsigned long long suspendedMilliseconds)
             ::SendMessageW(h, WM_TIMECHANGE, 0, 0);
         return;
     }
-    const ULONGLONG now = ::GetTickCount64() + suspendedMilliseconds;
-    std::vector<std::pair<HWND, UINT_PTR>> due;
+    // What Windows tells every top-level window on waking, the time asleep
+    // counted as the tick count would count it.
+    g_asleepMilliseconds += suspendedMilliseconds;
+    for (HWND h : ThreadWindows())
+        ::SendMessageW(h, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+}
+
+void AfxResumed(HWND hWnd)
+{
+    const ULONGLONG now = ::GetTickCount64() + g_asleepMilliseconds;
+    std::vector<UINT_PTR> due;
     for (const Timer& t : g_timers)
-        if (t.armedAt + t.period <= now)
-            due.emplace_back(t.hWnd, t.id);
-    for (const auto& [hWnd, id] : due)
+        if (t.hWnd == hWnd && t.armedAt + t.period <= now)
+            due.push_back(t.id);
+    for (UINT_PTR id : due)
         AfxFireTimer(hWnd, id);
 }
 

@@ -30,11 +30,9 @@ struct AfxWin32Seams {
     std::optional<std::string> moduleFileName;  // reported by GetModuleFileNameA when set
     HRESULT coInitializeResult = S_OK;          // CoInitialize fails with it when not S_OK
     // Argument lists, program first: CreateProcessA's, and ShellExecuteA's
-    // (verb, file, parameters). Recorded runs of ShellExecuteA start nothing
-    // when startNothing is on.
+    // (verb, file, parameters).
     std::vector<std::vector<std::string>> programsStarted;
     std::vector<std::vector<std::string>> shellRuns;
-    bool startNothing = false;
 };
 AfxWin32Seams& AfxWin32Seam();
 
@@ -48,3 +46,6 @@ void AfxRunQueuedModalAction(HWND hDlg);
 // WM_TIMECHANGE at hWnd: its armed timers fire, so that due times are
 // checked against the new clock at once.
 void AfxTimeChanged(HWND hWnd);
+// WM_POWERBROADCAST at hWnd after a sleep: its timers whose time passed
+// meanwhile fire now.
+void AfxResumed(HWND hWnd);

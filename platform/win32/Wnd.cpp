@@ -69,11 +69,14 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
         return DefWindowProcW(hWnd, message, wParam, lParam);
     CWnd* pWnd = it->second.wnd;
     const WNDPROC super = it->second.super;
-    // The clock was set: due times are checked against it at once. The taskbar
-    // was (re)started: the tray icon is added again.
+    // The clock was set, or the machine woke: due times are checked against
+    // the clock at once. The taskbar was (re)started: the tray icon is added
+    // again.
     static const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
     if (message == WM_TIMECHANGE)
         AfxTimeChanged(hWnd);
+    else if (message == WM_POWERBROADCAST && (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND))
+        AfxResumed(hWnd);
     else if (message == taskbarCreated)
         AfxRefreshTray();
     LRESULT result = 0;

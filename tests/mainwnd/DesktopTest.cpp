@@ -27,8 +27,14 @@ TEST_F(MainWndTest, WithoutATrayTheWindowIconifiesInsteadOfHiding)
     // The alarm brings the iconified window back with the due row selected,
     // and so does the hotkey.
     SetNow(kNow + 7200);
+#ifdef _WIN32
+    // Windows gives an iconified window's keys as system keys, which no
+    // accelerator takes: the alarm timer it is.
     ASSERT_TRUE(testhooks::FireTimer(Wnd(), 1));
     testhooks::ProcessEvents();
+#else
+    Key(VK_F5);
+#endif
     EXPECT_FALSE(m_pDlg->IsIconic());
     EXPECT_TRUE(testhooks::IsForeground(Wnd()));
     EXPECT_EQ(Selected(), std::vector<int>{0});

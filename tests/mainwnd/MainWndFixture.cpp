@@ -44,22 +44,13 @@ namespace {
 const char* const kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 // Points the user's application-data folder (where the default list lives)
-// at path, as a redirected profile would; empty puts the profile's back.
+// at path, as a redirected profile would; empty puts the profile's own back.
 void SetAppDataFolder(const std::string& path)
 {
-    static std::string original;
-    static bool saved = false;
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               0);
-    if (!saved) {
-        char buf[MAX_PATH] = {};
-        DWORD size = sizeof buf - 1;
-        if (RegQueryValueExA(key, "AppData", nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &size) == 0)
-            original = buf;
-        saved = true;
-    }
-    const std::string value = path.empty() ? original : path;
+    const std::string value = path.empty() ? std::string("%USERPROFILE%\\AppData\\Roaming") : path;
     RegSetValueExA(key, "AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    DWORD(value.size() + 1));
     RegCloseKey(key);

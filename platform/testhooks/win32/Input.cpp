@@ -129,10 +129,13 @@ void SendKey(HWND hWnd, UINT vk, bool shift, bool ctrl, bool alt)
             press(VK_LMENU, down);
         ::SetKeyboardState(state);
         const UINT scan = ::MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
-        LPARAM lParam = 1 | LPARAM(scan & 0xFF) << 16 | (IsExtendedKey(key) ? 1 << 24 : 0) | (alt ? 1 << 29 : 0);
+        // As Windows: Alt held marks the key (bit 29); with Alt and without
+        // Ctrl it is a system key.
+        const bool altDown = state[VK_MENU] & 0x80, ctrlDown = state[VK_CONTROL] & 0x80;
+        LPARAM lParam = 1 | LPARAM(scan & 0xFF) << 16 | (IsExtendedKey(key) ? 1 << 24 : 0) | (altDown ? 1 << 29 : 0);
         if (!down)
             lParam |= LPARAM(1) << 30 | LPARAM(1) << 31;
-        const bool system = alt || key == VK_F10;
+        const bool system = (altDown && !ctrlDown) || key == VK_F10;
         const UINT message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
         if (::IsWindow(target)) {
             ::PostMessageW(target, message, key, lParam);
