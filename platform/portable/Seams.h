@@ -6,6 +6,7 @@
 
 #include "platform/Win32.h"
 
+#include <deque>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,6 +44,24 @@ struct AfxFileDialogAnswer {
 };
 
 using AfxModalAction = void (*)(HWND hDlg, void* context);
+
+// What every window layer keeps for the hooks.
+struct AfxWindowSeams {
+    bool recording = false;
+    // Message boxes are answered at once from the queue (an empty one gives
+    // the default button) while answerMessageBoxes is on.
+    bool answerMessageBoxes = false;
+    std::deque<int> messageBoxAnswers;
+    std::vector<AfxMessageBoxRecord> messageBoxes;
+    // File dialogs take these answers in place of the user while any are queued.
+    std::deque<AfxFileDialogAnswer> fileDialogAnswers;
+    std::vector<AfxFileDialogRequest> fileDialogRequests;
+    // Run once a modal dialog is up, one per dialog.
+    std::deque<std::pair<AfxModalAction, void*>> modalActions;
+    std::vector<std::string> soundsPlayed;
+    int beeps = 0;
+    int trayAvailable = -1;  // 1 yes, 0 no, -1 ask the desktop
+};
 
 // The window layer's state as the hooks read and move it.
 struct AfxArmedTimer {

@@ -6,27 +6,13 @@
 
 #include "platform/portable/Seams.h"
 
-#include <deque>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
-struct AfxWin32Seams {
-    bool recording = false;
-    // Message boxes are still shown, and answered at once from the queue (an
-    // empty one gives the default button) while answerMessageBoxes is on.
-    bool answerMessageBoxes = false;
-    std::deque<int> messageBoxAnswers;
-    std::vector<AfxMessageBoxRecord> messageBoxes;
-    // Queued answers are taken in place of the file dialog, with its checks.
-    std::deque<AfxFileDialogAnswer> fileDialogAnswers;
-    std::vector<AfxFileDialogRequest> fileDialogRequests;
-    // Run once a modal dialog is up, one per dialog.
-    std::deque<std::pair<AfxModalAction, void*>> modalActions;
-    std::vector<std::string> soundsPlayed;
-    int beeps = 0;
-    int trayAvailable = -1;                     // 1 yes, 0 no, -1 ask the desktop
+// Message boxes are still shown while the hooks answer them; queued
+// file-dialog answers are taken in place of comdlg32's dialog, with its checks.
+struct AfxWin32Seams : AfxWindowSeams {
     std::optional<std::string> moduleFileName;  // reported by GetModuleFileNameA when set
     HRESULT coInitializeResult = S_OK;          // CoInitialize fails with it when not S_OK
     // Argument lists, program first: CreateProcessA's, and ShellExecuteA's

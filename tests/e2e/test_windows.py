@@ -96,6 +96,13 @@ class Wine:
 
 class WindowsProgram(h.E2ETest):
 
+    def fresh_wine(self):
+        """A private desktop in UTC with a fresh Wine prefix; returns the
+        session, the prefix and talvo.exe's path."""
+        exe = win_binary()
+        s = self.session(tz="UTC", dbus=False)
+        return s, Wine(s), exe
+
     def wait_window(self, s, title=TITLE, timeout=60):
         return h.wait_until(lambda: (s.x.windows_named(exact=title) or [None])[0], timeout,
                             what="the window %r" % title)
@@ -134,9 +141,7 @@ class WindowsProgram(h.E2ETest):
         time.sleep(0.2)
 
     def test_first_start_alarm_save_and_the_same_bytes_as_linux(self):
-        exe = win_binary()
-        s = self.session(tz="UTC", dbus=False)
-        wine = Wine(s)
+        s, wine, exe = self.fresh_wine()
 
         # An empty profile: the default list in %APPDATA%\Talvo.
         proc = wine.start(exe)
@@ -191,9 +196,7 @@ class WindowsProgram(h.E2ETest):
         self.quit_with_ja(s, win, proc)
 
     def test_esc_hides_and_the_hotkey_brings_the_window_back_with_the_keyboard(self):
-        exe = win_binary()
-        s = self.session(tz="UTC", dbus=False)
-        wine = Wine(s)
+        s, wine, exe = self.fresh_wine()
         # Ctrl+Alt+T, as the settings dialog stores it: the virtual key and
         # the HOTKEYF_ bits (Ctrl 2, Alt 4), little-endian.
         key = r"HKCU\Software\Lindqvarn\Talvo\Settings"
@@ -218,9 +221,7 @@ class WindowsProgram(h.E2ETest):
         self.quit_with_ja(s, win, proc)
 
     def test_a_click_on_the_tray_icon_brings_the_hidden_window_back(self):
-        exe = win_binary()
-        s = self.session(tz="UTC", dbus=False)
-        wine = Wine(s)
+        s, wine, exe = self.fresh_wine()
         proc = wine.start(exe)
         win = self.wait_window(s)
         # Without a desktop tray Wine shows its own window for the icons.
@@ -235,9 +236,7 @@ class WindowsProgram(h.E2ETest):
         self.quit_with_ja(s, win, proc)
 
     def test_the_end_of_the_session_saves_without_a_question(self):
-        exe = win_binary()
-        s = self.session(tz="UTC", dbus=False)
-        wine = Wine(s)
+        s, wine, exe = self.fresh_wine()
         proc = wine.start(exe)
         win = self.wait_window(s)
         data_file = wine.appdata() / "Talvo" / "talvo.tlv"
