@@ -1,3 +1,11 @@
+# What the sanitizers are told in every test run (they read it only in the
+# sanitizer build): leaks are errors; tests/lsan.supp names the few that are
+# not the program's, each with its reason.
+set(TALVO_SANITIZER_ENV
+  "ASAN_OPTIONS=detect_leaks=1"
+  "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
+  "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+
 # talvo_add_test(<name> SOURCES ... LIBS ... [GUI])
 # One GoogleTest program, registered with CTest in a controlled environment:
 # a private HOME and XDG folders, a fixed locale and zone, and Qt's offscreen
@@ -25,8 +33,7 @@ function(talvo_add_test name)
     "TZ=Europe/Stockholm"
     "LANG=C.UTF-8"
     "LC_ALL=C.UTF-8"
-    "ASAN_OPTIONS=detect_leaks=0"
-    "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+    ${TALVO_SANITIZER_ENV})
   if(T_GUI)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   endif()

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -18,21 +19,24 @@ namespace {
 // shared by every dialog with the same font and live as long as the program.
 HFONT SharedFontFor(const QFont& font)
 {
-    static QHash<QString, HFONT> fonts;
+    // Never destroyed, as stock objects are not: controls may end after
+    // every static of the program.
+    static auto* fonts = new QHash<QString, CFont*>;
     QString key = font.key();
-    if (HFONT h = fonts.value(key, nullptr))
-        return h;
+    if (const CFont* f = fonts->value(key, nullptr))
+        return HFONT(f->m_hObject);
     LOGFONT lf;
     QByteArray family = font.family().toUtf8();
     std::strncpy(lf.lfFaceName, family.constData(), LF_FACESIZE - 1);
     lf.lfHeight = -QFontInfo(font).pixelSize();
     lf.lfWeight = font.bold() ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = font.italic() ? 1 : 0;
-    auto* f = new CFont;  // never freed, as a stock object
+    auto f = std::make_unique<CFont>();
     if (!f->CreateFontIndirect(&lf))
         return nullptr;
-    fonts.insert(key, f->m_hObject);
-    return f->m_hObject;
+    const HFONT h = HFONT(f->m_hObject);
+    fonts->insert(key, f.release());
+    return h;
 }
 
 }  // namespace

@@ -106,7 +106,16 @@ void CFindReplaceDialog::OnCancel()
     DestroyWindow();
 }
 
-void CFindReplaceDialog::PostNcDestroy() { delete this; }
+void CFindReplaceDialog::PostNcDestroy()
+{
+    // Ended with its owner rather than by the user: the owner is told all the
+    // same, so that it lets go of this object before it is deleted.
+    if (!(m_fr.Flags & FR_DIALOGTERM) && m_fr.hwndOwner && ::IsWindow(m_fr.hwndOwner)) {
+        m_fr.Flags = (m_fr.Flags & ~FR_FINDNEXT) | FR_DIALOGTERM;
+        ::SendMessage(m_fr.hwndOwner, FindReplaceMessage(), 0, reinterpret_cast<LPARAM>(&m_fr));
+    }
+    delete this;
+}
 
 CFindReplaceDialog* CFindReplaceDialog::GetNotifier(LPARAM lParam)
 {

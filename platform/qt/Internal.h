@@ -4,6 +4,7 @@
 #include "platform/Resource.h"
 #include "platform/Win32.h"
 
+class QObject;
 class QWidget;
 
 // A control's id, set once when the dialog is built. (Controls.)
@@ -42,3 +43,7 @@ void AfxSetWidgetProc(QWidget* w, AfxWidgetProc proc);
 bool AfxInModalState();
 // True while CWinApp::Run's message loop runs. (WinApp.)
 bool AfxMainLoopRunning();
+// The parent of what the platform keeps for the program's lifetime (the tray
+// icon, the notification sender, notifiers): owned by the application object
+// and ended before it, never among the statics after main. (WinApp.)
+QObject* AfxProgramLifetime();

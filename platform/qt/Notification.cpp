@@ -5,12 +5,15 @@
 
 #include "platform/qt/Notification.h"
 
+#include "platform/qt/Internal.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QStringList>
 #include <QVariantMap>
 
@@ -41,7 +44,12 @@ class Notifier : public QObject {
 public:
     static Notifier& Instance()
     {
-        static Notifier* notifier = new Notifier;
+        // A child of the application object, ended with it.
+        static QPointer<Notifier> notifier;
+        if (!notifier) {
+            notifier = new Notifier;
+            notifier->setParent(AfxProgramLifetime());
+        }
         return *notifier;
     }
 

@@ -2,7 +2,7 @@
 // main window WM_QUERYENDSESSION, as Windows asks before a logout: a TRUE
 // answer lets the logout go on, FALSE cancels it where the session manager
 // allows that. When no questions may be asked (a logout without interaction,
-// SIGTERM, SIGHUP, SIGINT) the question carries ENDSESSION_CRITICAL: the
+// SIGTERM, SIGHUP, SIGINT, SIGQUIT) the question carries ENDSESSION_CRITICAL: the
 // program saves what it can without asking; a signal then ends it, whatever
 // dialog is open.
 
@@ -100,7 +100,7 @@ void AfxInstallSessionHandlers()
 
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalPipe) != 0)
         return;
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, app);
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, AfxProgramLifetime());
     QObject::connect(notifier, &QSocketNotifier::activated, app, [] {
         char buf[16];
         while (::read(g_signalPipe[0], buf, sizeof buf) > 0) {
@@ -113,6 +113,8 @@ void AfxInstallSessionHandlers()
     sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    for (int signal : {SIGTERM, SIGHUP, SIGINT})
+    // SIGQUIT (Ctrl+\ in a terminal) too: a core file is of no use to the
+    // user, the unsaved reminders are.
+    for (int signal : {SIGTERM, SIGHUP, SIGINT, SIGQUIT})
         sigaction(signal, &sa, nullptr);
 }

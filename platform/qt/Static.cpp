@@ -9,6 +9,7 @@
 #include <QFontMetrics>
 #include <QIcon>
 #include <QPalette>
+#include <QHash>
 #include <QLabel>
 
 #include <algorithm>
@@ -45,6 +46,17 @@ BOOL StaticProc(QWidget* w, UINT message, WPARAM wParam, LPARAM, LRESULT* result
     }
 }
 
+// A template's icon is shared, as Windows loads it: one handle per resource
+// for every dialog that shows it, never destroyed.
+HICON SharedIcon(UINT nID)
+{
+    static auto* icons = new QHash<UINT, HICON>;
+    HICON& h = (*icons)[nID];
+    if (!h)
+        h = AfxLoadIconHandle(nID, 32);
+    return h;
+}
+
 }  // namespace
 
 QWidget* AfxCreateStaticWidget(const DialogItemTemplate& item, QWidget* parent)
@@ -55,7 +67,7 @@ QWidget* AfxCreateStaticWidget(const DialogItemTemplate& item, QWidget* parent)
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         if (item.text && item.text[0] == '#') {
             // "#128": an icon resource by number.
-            HICON h = AfxLoadIconHandle(UINT(std::atoi(item.text + 1)), 32);
+            HICON h = SharedIcon(UINT(std::atoi(item.text + 1)));
             if (h && AfxIconFromHandle(h)) {
                 label->setProperty(kIconProperty, QVariant::fromValue(quintptr(h)));
                 label->setPixmap(AfxIconFromHandle(h)->pixmap(32, 32));

@@ -125,8 +125,9 @@ public:
 private:
     int m_bootFd = -1;
     int m_clockFd = -1;
-    QSocketNotifier* m_bootNotifier = nullptr;
-    QSocketNotifier* m_clockNotifier = nullptr;
+    // Children of the application object: they end with it.
+    QPointer<QSocketNotifier> m_bootNotifier;
+    QPointer<QSocketNotifier> m_clockNotifier;
 
     TimerSource() = default;
 
@@ -137,7 +138,7 @@ private:
         m_bootFd = timerfd_create(CLOCK_BOOTTIME, TFD_NONBLOCK | TFD_CLOEXEC);
         if (m_bootFd < 0)
             return false;
-        m_bootNotifier = new QSocketNotifier(m_bootFd, QSocketNotifier::Read);
+        m_bootNotifier = new QSocketNotifier(m_bootFd, QSocketNotifier::Read, AfxProgramLifetime());
         QObject::connect(m_bootNotifier, &QSocketNotifier::activated, [this] {
             std::uint64_t count;
             (void)!::read(m_bootFd, &count, sizeof count);
@@ -145,7 +146,7 @@ private:
         });
         m_clockFd = timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
         if (m_clockFd >= 0) {
-            m_clockNotifier = new QSocketNotifier(m_clockFd, QSocketNotifier::Read);
+            m_clockNotifier = new QSocketNotifier(m_clockFd, QSocketNotifier::Read, AfxProgramLifetime());
             QObject::connect(m_clockNotifier, &QSocketNotifier::activated, [this] {
                 std::uint64_t count;
                 if (::read(m_clockFd, &count, sizeof count) < 0 && errno == ECANCELED) {

@@ -16,7 +16,6 @@
 #include <QSystemTrayIcon>
 
 #include <cstring>
-#include <memory>
 #include <string>
 
 namespace {
@@ -32,7 +31,9 @@ struct TrayIcon {
     std::string tip;
     std::string info;  // the balloon's text and title, empty when none is shown
     std::string infoTitle;
-    std::unique_ptr<QSystemTrayIcon> shown;
+    // Owned by the application object, so it ends before the application
+    // does, never among the statics at exit.
+    QPointer<QSystemTrayIcon> shown;
 };
 
 TrayIcon g_tray;
@@ -71,12 +72,12 @@ constexpr DWORD kFirstLayoutSize = 88;
 void Show()
 {
     if (!g_tray.present) {
-        g_tray.shown.reset();
+        delete g_tray.shown;
         return;
     }
     if (!g_tray.shown) {
-        g_tray.shown = std::make_unique<QSystemTrayIcon>();
-        QObject::connect(g_tray.shown.get(), &QSystemTrayIcon::activated,
+        g_tray.shown = new QSystemTrayIcon(AfxProgramLifetime());
+        QObject::connect(g_tray.shown, &QSystemTrayIcon::activated,
                          [](QSystemTrayIcon::ActivationReason reason) {
                              if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
                                  Deliver(WM_LBUTTONDOWN);
@@ -141,7 +142,7 @@ BOOL Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA d)
     case NIM_DELETE:
         if (!g_tray.present || d->hWnd != g_tray.hWnd || d->uID != g_tray.uID)
             return FALSE;
-        g_tray.shown.reset();
+        delete g_tray.shown;
         g_tray.present = false;
         if (!g_tray.info.empty())
             AfxWithdrawNotification();

@@ -151,7 +151,18 @@ BOOL CFindReplaceDialog::OnInitDialog() { return TRUE; }
 void CFindReplaceDialog::OnOK() { Default(); }
 void CFindReplaceDialog::OnCancel() { Default(); }
 
-void CFindReplaceDialog::PostNcDestroy() { delete this; }
+void CFindReplaceDialog::PostNcDestroy()
+{
+    // Ended with its owner rather than by the user, comdlg32 tells nobody:
+    // the owner is told here, as after a cancel, so that it lets go of this
+    // object before it is deleted.
+    WideFind* e = EntryOf(this);
+    if (e && e->fr.lStructSize && !(e->fr.Flags & FR_DIALOGTERM) && ::IsWindow(m_fr.hwndOwner)) {
+        e->fr.Flags = (e->fr.Flags & ~FR_FINDNEXT) | FR_DIALOGTERM;
+        ::SendMessageW(m_fr.hwndOwner, ::RegisterWindowMessageW(FINDMSGSTRINGW), 0, reinterpret_cast<LPARAM>(&e->fr));
+    }
+    delete this;
+}
 
 CFindReplaceDialog* CFindReplaceDialog::GetNotifier(LPARAM lParam)
 {

@@ -24,7 +24,7 @@ class SigTerm(h.E2ETest):
         for _ in range(signals):
             app.terminate()
             time.sleep(0.05)
-        app.wait_exit(8)
+        self.assertEqual(app.wait_exit(8), 0, "SIGTERM must end the program cleanly:\n" + app.stderr()[-2000:])
 
     def test_sigterm_saves_list_and_settings_and_ends(self):
         s = self.session()

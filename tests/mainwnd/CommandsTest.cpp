@@ -79,6 +79,23 @@ TEST_F(MainWndTest, FindDialogIsSingleAndOwnsItsNotFoundMessage)
     EXPECT_EQ(Boxes()[0].owner, Wnd());
 }
 
+TEST_F(MainWndTest, QuittingWithTheFindDialogOpenEndsBoth)
+{
+    // The dialog goes first, with its owner; the main window must not reach
+    // for it afterwards (the sanitizer run sees a use after free).
+    const std::string f = Path("f.tlv");
+    WriteTlv(f, Five());
+    Create(f);
+    Key('F', false, true);
+    ASSERT_NE(m_pDlg->m_pFindDlg, nullptr);
+    const HWND find = m_pDlg->m_pFindDlg->m_hWnd;
+    Answer(IDYES);
+    Cmd(32771);
+    testhooks::ProcessEvents();
+    EXPECT_FALSE(Alive());
+    EXPECT_FALSE(IsWindow(find));
+}
+
 TEST_F(MainWndTest, SortingFollowsTheMenuOptionsAndOnlyAColumnClickIsAnEdit)
 {
     const std::string f = Path("f.tlv");

@@ -144,6 +144,8 @@ TEST(ResourcesTest, MenuAcceleratorsAndStrings)
     EXPECT_STREQ(AfxFindString(IDS_FILE_FILTER), "Talvofil|*.tlv|Alla filer (*.*)|*.*||\n ");
     EXPECT_STREQ(AfxFindString(AFX_IDS_APP_TITLE), "Talvo");
     dlg.DestroyWindow();
+    // The window goes at the next turn of the loop, its menu's wrapper with it.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST(ResourcesTest, IconsLoadAndKnowTheirIds)
