@@ -1,6 +1,7 @@
 #include "mainwnd/DataFile.h"
 
 #include "model/Clock.h"
+#include "platform/FileFind.h"
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
 #include "platform/TimeZone.h"
@@ -13,6 +14,19 @@ CString DefaultDataFolder() { return JoinPath(GetSpecialFolderPath(CSIDL_APPDATA
 
 void CreateFolderPath(const CString& folder) { SHCreateDirectoryExA(nullptr, folder, nullptr); }
 
+bool IsFolder(LPCSTR path)
+{
+    CString name = path;
+    // "lists/" names the folder "lists".
+    while (name.GetLength() > 1 && (name.GetAt(name.GetLength() - 1) == '/' || name.GetAt(name.GetLength() - 1) == '\\'))
+        name = name.Left(name.GetLength() - 1);
+    CFileFind finder;
+    if (name.IsEmpty() || !finder.FindFile(name))
+        return false;
+    finder.FindNextFile();
+    return finder.IsDirectory() != FALSE;
+}
+
 CString ChooseDataFile(LPCSTR cmdLine, LPCSTR lastFile, bool* reportLoadError)
 {
     if (reportLoadError)
@@ -23,7 +37,7 @@ CString ChooseDataFile(LPCSTR cmdLine, LPCSTR lastFile, bool* reportLoadError)
         const DWORD n = GetFullPathNameA(cmdLine, sizeof full, full, nullptr);
         return n > 0 && n < sizeof full ? CString(full) : CString(cmdLine);
     }
-    if (lastFile && *lastFile)
+    if (lastFile && *lastFile && !IsFolder(lastFile))
         return lastFile;
     if (reportLoadError)
         *reportLoadError = false;

@@ -9,6 +9,8 @@ CString DefaultDataFolder();
 // Creates a folder and the folders above it that are missing: on a new
 // account even the application-data folder may not exist yet.
 void CreateFolderPath(const CString& folder);
+// Whether path names an existing folder (a list never is one).
+bool IsFolder(LPCSTR path);
 // The data file start-up opens: the command line (made absolute), else the
 // list used last, else "talvo.tlv" beside the program, else the default in
 // DefaultDataFolder(), which is then created. *reportLoadError becomes false

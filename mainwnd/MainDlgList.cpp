@@ -28,14 +28,15 @@ char* AppendLong(char* out, long v)
     return out;
 }
 
-// Appends " (+D hh:mm:ss)" for a push interval in seconds. A negative one,
-// from a damaged file, shows its signed parts: " (+-1 0-1:0-1:0-1)".
+// Appends " (+D hh:mm:ss)" for a push interval in seconds. A negative one
+// (only a damaged file holds one) shows its sign once: " (-0 00:00:05)".
 char* AppendPushSuffix(char* out, long p)
 {
-    out = std::copy_n(" (+", 3, out);
-    out = AppendLong(out, p / 86400);
+    out = std::copy_n(p < 0 ? " (-" : " (+", 3, out);
+    const long long magnitude = p < 0 ? -static_cast<long long>(p) : p;
+    out = AppendLong(out, long(magnitude / 86400));
     char separator = ' ';
-    for (long v : {p / 3600 % 24, p / 60 % 60, p % 60}) {
+    for (long v : {long(magnitude / 3600 % 24), long(magnitude / 60 % 60), long(magnitude % 60)}) {
         *out++ = separator;
         if (v < 10)
             *out++ = '0';

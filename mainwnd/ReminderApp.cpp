@@ -1,5 +1,6 @@
 #include "mainwnd/ReminderApp.h"
 
+#include "mainwnd/CommandLine.h"
 #include "mainwnd/DataFile.h"
 #include "mainwnd/MainDlg.h"
 #include "platform/Instance.h"
@@ -18,6 +19,16 @@ BOOL CReminderApp::InitInstance()
 {
     AfxEnableControlContainer();
     Enable3dControls();
+    // The options first: asking for help or mistyping an option must not
+    // open, create or remember any list.
+    const CCommandLine cmd = ParseCommandLine(AfxGetArguments());
+    if (cmd.action != CCommandLine::Run) {
+        PostQuitMessage(ReportCommandLine(cmd));
+        return FALSE;
+    }
+    // The list the command line names, without the options' "--".
+    m_strFileArgument = cmd.file.GetString();
+    m_lpCmdLine = m_strFileArgument.data();
     // One program per data file: a second start on the same file brings the
     // running one forward, and ends before it shows or changes anything.
     CReminderData settings;

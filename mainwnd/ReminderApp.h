@@ -3,6 +3,8 @@
 
 #include "platform/Afx.h"
 
+#include <string>
+
 class CReminderApp : public CWinApp {
 public:
     CReminderApp();
@@ -14,4 +16,7 @@ public:
 
 protected:
     DECLARE_MESSAGE_MAP()
+
+private:
+    std::string m_strFileArgument;  // what m_lpCmdLine points to after the options are read
 };

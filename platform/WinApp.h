@@ -4,6 +4,9 @@
 #include "platform/CmdTarget.h"
 #include "platform/Wnd.h"
 
+#include <string>
+#include <vector>
+
 class CWinApp : public CCmdTarget {
 public:
     explicit CWinApp(LPCSTR lpszAppName = nullptr);
@@ -18,6 +21,8 @@ public:
 
     virtual BOOL InitInstance();
     virtual int Run();
+    // The program's exit status: the code given to PostQuitMessage (also
+    // when InitInstance posted it and failed), else 0.
     virtual int ExitInstance();
     // Sees every keyboard message before it reaches a window (code >= 0).
     virtual BOOL ProcessMessageFilter(int code, LPMSG lpMsg);
@@ -39,6 +44,17 @@ void AfxEnableControlContainer();
 // Message box owned by the main window, captioned with the application name.
 int AfxMessageBox(LPCSTR text, UINT type = MB_OK, UINT nIDHelp = 0);
 int AfxMessageBox(UINT nIDPrompt, UINT type = MB_OK, UINT nIDHelp = UINT(-1));
+
+// The program's arguments as given, in UTF-8, without the program's own
+// name; m_lpCmdLine joins them.
+const std::vector<std::string>& AfxGetArguments();
+// Writes text to the standard output, or with toError to the standard error,
+// where whoever started the program reads it. FALSE when there is no such
+// stream (a window program started from the desktop on Windows).
+BOOL AfxWriteStandardStream(LPCSTR text, BOOL toError);
+// Whether that stream is a terminal a person reads; a desktop launcher's
+// streams go to a log nobody watches.
+BOOL AfxStandardStreamIsTerminal(BOOL toError);
 
 // Starts the toolkit and fills m_lpCmdLine and m_nCmdShow (tests call this
 // instead of AfxWinMain and drive the loop themselves).

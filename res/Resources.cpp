@@ -17,13 +17,15 @@ const DialogItemTemplate kMainItems[] = {
     {IDC_STATIC, "Button", "Nytt/Redigera meddelande", kChild | BS_GROUPBOX, 7, 124, 306, 77},
     {IDC_STATIC, "Static", "&Datum:", kChild | SS_LEFT, 15, 140, 28, 8},
     {IDC_DATE, "SysDateTimePick32", "", kTab | DTS_SHORTDATEFORMAT, 45, 138, 64, 14},
-    {IDC_STATIC, "Static", "&Tid:", kChild | SS_LEFT, 117, 140, 18, 8},
-    {IDC_TIME, "SysDateTimePick32", "", kTab | DTS_TIMEFORMAT, 137, 138, 52, 14},
-    {IDC_PUSH, "Button", "&Knuffa:", kTab | BS_AUTOCHECKBOX, 199, 140, 40, 10},
-    {IDC_PUSHTIME, "Edit", "", kTab | WS_BORDER | ES_NUMBER | ES_AUTOHSCROLL, 240, 138, 44, 14},
+    {IDC_STATIC, "Static", "&Tid:", kChild | SS_LEFT, 114, 140, 16, 8},
+    {IDC_TIME, "SysDateTimePick32", "", kTab | DTS_TIMEFORMAT, 131, 138, 52, 14},
+    // Wide enough for every interval the field takes (ten digits: a yearly
+    // reminder needs eight) beside its arrows.
+    {IDC_PUSH, "Button", "&Knuffa:", kTab | BS_AUTOCHECKBOX, 189, 140, 38, 10},
+    {IDC_PUSHTIME, "Edit", "", kTab | WS_BORDER | ES_NUMBER | ES_AUTOHSCROLL, 228, 138, 66, 14},
     {IDC_SPIN_PUSHTIME, "msctls_updown32", "",
-     kChild | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 284, 138, 10, 14},
-    {IDC_STATIC, "Static", "sek.", kChild | SS_LEFT, 288, 140, 18, 8},
+     kChild | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 294, 138, 10, 14},
+    {IDC_STATIC, "Static", "sek.", kChild | SS_LEFT, 296, 140, 14, 8},
     {IDC_STATIC_TEXT, "Static", "&Meddelande:", kChild | SS_LEFT, 15, 161, 46, 8},
     {IDC_TEXT, "Edit", "", kTab | WS_BORDER | ES_AUTOHSCROLL, 63, 159, 242, 14},
     {IDC_REMIND, "Button", "&P\xC3\xA5minn om meddelandet", kTab | BS_AUTOCHECKBOX, 63, 182, 120, 10},
@@ -203,6 +205,18 @@ const StringTemplate kStrings[] = {
     {IDS_NO_MORE_CURRENT, "Det gick inte att hitta mer meddelanden som ska p\xC3\xA5minnas om nu."},
     {IDS_SAVE_FAILED, "Det uppstod ett fel n\xC3\xA4r filen \"%s\" skulle sparas. Vill du forts\xC3\xA4tta?"},
     {IDS_SHORTCUT_FAILED, "Det gick inte att skapa en genv\xC3\xA4g i Start-menyn till programmet."},
+    // The command line's texts; %s in the usage is the program's name.
+    {IDS_CMDLINE_USAGE, "Anv\xC3\xA4ndning: %s [FLAGGA]... [--] [LISTA]\n"
+                        "P\xC3\xA5minner om meddelandena i listan LISTA, en .tlv-fil. Utan LISTA \xC3\xB6ppnas\n"
+                        "listan som anv\xC3\xA4ndes senast, annars standardlistan.\n\n"
+                        "  -h, --help     visa den h\xC3\xA4r hj\xC3\xA4lpen och avsluta\n"
+                        "      --version  visa programmets namn och version och avsluta\n"
+                        "  --             det som f\xC3\xB6ljer \xC3\xA4r listans namn, \xC3\xA4ven om det b\xC3\xB6rjar med -\n"},
+    {IDS_CMDLINE_UNKNOWN, "Ok\xC3\xA4nd flagga \"%s\"."},
+    {IDS_CMDLINE_FOLDER, "\"%s\" \xC3\xA4r en mapp. Ange en lista, en .tlv-fil."},
+    {IDS_CMDLINE_MANY, "Talvo \xC3\xB6ppnar en lista i taget, men b\xC3\xA5"
+                       "de \"%s\" och \"%s\" finns. Ange en av dem, eller ett namn med blanksteg inom citattecken."},
+    {IDS_VERSION, "Talvo 1.20"},
     {IDS_ASK_SHORTCUT, "Det kommer att l\xC3\xA4ggas en genv\xC3\xA4g till programmet i en mapp p\xC3\xA5 Startmenyn s\xC3\xA5 "
                        "att programmet kommer att startas automatiskt. Vill du forts\xC3\xA4tta?\r\n\r\nGenv\xC3\xA4gen som "
                        "kommer att skapas \xC3\xA4r \"%s\", denna \xC3\xA4r l\xC3\xA4nkad \"%s\"."},

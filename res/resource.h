@@ -111,6 +111,11 @@
 #define IDS_NO_MORE_CURRENT      60305
 #define IDS_SAVE_FAILED          60306
 #define IDS_SHORTCUT_FAILED      60307
+#define IDS_CMDLINE_USAGE        60310
+#define IDS_CMDLINE_UNKNOWN      60311
+#define IDS_CMDLINE_FOLDER       60312
+#define IDS_CMDLINE_MANY         60313
+#define IDS_VERSION              60314
 #define IDS_ASK_SHORTCUT         60400
 #define IDS_SHORTCUT_CREATED     60401
 #define IDS_DEFAULT_SOUND        60500

@@ -22,6 +22,9 @@
 #include <QTranslator>
 #include <QWidget>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -35,6 +38,8 @@ std::vector<char> g_cmdLine(1, '\0');
 int g_argc = 0;
 std::vector<std::string> g_argStorage;
 std::vector<char*> g_argv;
+std::vector<std::string> g_arguments;  // without the program's name
+int g_quitCode = 0;
 int g_instanceTag = 0;
 
 // Modal state: every running modal window, innermost last, with its owner.
@@ -47,7 +52,16 @@ std::vector<ModalEntry> g_modal;
 // The application object: every key press passes the message filter first.
 class CTalvoApplication : public QApplication {
 public:
-    CTalvoApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+    CTalvoApplication(int& argc, char** argv) : QApplication(argc, argv), m_lifetime(new QObject(this)) {}
+
+    // What the platform keeps for the program's lifetime ends here, while
+    // the application still works.
+    ~CTalvoApplication() override { delete m_lifetime.data(); }
+
+    QObject* Lifetime() const { return m_lifetime; }
+
+private:
+    QPointer<QObject> m_lifetime;
 
     bool notify(QObject* receiver, QEvent* event) override
     {
@@ -123,6 +137,7 @@ bool g_bQuitPosted = false;
 void PostQuitMessage(int nExitCode)
 {
     g_bQuitPosted = true;
+    g_quitCode = nExitCode;
     // Qt ends every loop of the thread, nested ones included.
     QCoreApplication::exit(nExitCode);
 }
@@ -147,7 +162,14 @@ int CWinApp::Run()
 
 bool AfxMainLoopRunning() { return g_bMainLoopRunning; }
 
-int CWinApp::ExitInstance() { return 0; }
+QObject* AfxProgramLifetime()
+{
+    if (auto* app = dynamic_cast<CTalvoApplication*>(QCoreApplication::instance()))
+        return app->Lifetime();
+    return QCoreApplication::instance();
+}
+
+int CWinApp::ExitInstance() { return g_quitCode; }
 
 BOOL CWinApp::ProcessMessageFilter(int, LPMSG) { return FALSE; }
 
@@ -166,6 +188,26 @@ CWinApp* AfxGetApp() { return g_pApp; }
 CWnd* AfxGetMainWnd() { return g_pApp ? g_pApp->m_pMainWnd : nullptr; }
 HINSTANCE AfxGetInstanceHandle() { return reinterpret_cast<HINSTANCE>(&g_instanceTag); }
 void AfxEnableControlContainer() {}
+
+const std::vector<std::string>& AfxGetArguments() { return g_arguments; }
+
+BOOL AfxWriteStandardStream(LPCSTR text, BOOL toError)
+{
+    const int fd = toError ? STDERR_FILENO : STDOUT_FILENO;
+    std::size_t left = text ? std::strlen(text) : 0;
+    while (left > 0) {
+        const ssize_t n = ::write(fd, text, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return FALSE;
+        text += n;
+        left -= std::size_t(n);
+    }
+    return TRUE;
+}
+
+BOOL AfxStandardStreamIsTerminal(BOOL toError) { return ::isatty(toError ? STDERR_FILENO : STDOUT_FILENO) == 1; }
 
 LPCSTR AfxGetAppName()
 {
@@ -189,6 +231,7 @@ BOOL AfxWinInit(int argc, char** argv)
     g_argv.push_back(nullptr);
     g_argc = int(g_argStorage.size());
 
+    g_arguments.assign(g_argStorage.begin() + 1, g_argStorage.end());
     // The command line: the arguments joined by single blanks.
     std::string cmd;
     for (std::size_t i = 1; i < g_argStorage.size(); ++i) {
@@ -240,13 +283,33 @@ BOOL AfxWinInit(int argc, char** argv)
     return TRUE;
 }
 
+namespace {
+
+// The end of the program in one order, whatever way it came: the windows
+// still open (a session's end leaves them, as Windows does) are destroyed as
+// a close would, so their hotkeys, timers and tray icon go first; then the
+// settings left to write; then the application object with what it owns.
+void AfxWinTerm()
+{
+    if (CWnd* main = AfxGetMainWnd(); main && ::IsWindow(main->m_hWnd))
+        main->DestroyWindow();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (const HWND h = HandleFromWidget(w); ::IsWindow(h) && CWnd::FromHandlePermanent(h))
+            ::DestroyWindow(h);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    RegFlushKey(HKEY_CURRENT_USER);
+    delete qApp;
+}
+
+}  // namespace
+
 int AfxWinMain(int argc, char** argv)
 {
     CWinApp* app = AfxGetApp();
     if (!app || !AfxWinInit(argc, argv))
         return -1;
     const int result = app->InitInstance() ? app->Run() : app->ExitInstance();
-    RegFlushKey(HKEY_CURRENT_USER);  // what the last turn of the loop left
+    AfxWinTerm();
     return result;
 }
 

@@ -54,6 +54,8 @@ std::vector<int> ListColumnWidths(HWND hList);
 bool IsChecked(HWND hButton);
 // The window's text as shown (button labels, edits, captions), UTF-8.
 std::string WindowText(HWND hWnd);
+// The part of a one-line edit's text that is on screen, UTF-8.
+std::string VisibleEditText(HWND hEdit);
 // The widget that has the keyboard focus (its HWND), or null.
 HWND FocusWindow();
 

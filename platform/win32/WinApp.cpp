@@ -8,6 +8,7 @@
 #include "platform/win32/Internal.h"
 #include "platform/win32/Seams.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ std::string g_exeName;
 std::vector<char> g_cmdLine(1, '\0');
 bool g_quitSeen = false;
 int g_quitCode = 0;
+std::vector<std::string> g_arguments;  // without the program's name
 int g_waitCursors = 0;
 
 }  // namespace
@@ -123,7 +125,14 @@ int CWinApp::Run()
     return code ? code : g_quitCode;
 }
 
-int CWinApp::ExitInstance() { return 0; }
+int CWinApp::ExitInstance()
+{
+    // A quit that InitInstance posted before failing never reached a loop.
+    MSG msg{};
+    if (!g_quitSeen && ::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+        AfxNoteQuit(int(msg.wParam));
+    return g_quitCode;
+}
 BOOL CWinApp::ProcessMessageFilter(int, LPMSG) { return FALSE; }
 
 BOOL CWinApp::PreTranslateMessage(MSG* pMsg)
@@ -177,6 +186,9 @@ int AfxMessageBox(UINT nIDPrompt, UINT type, UINT nIDHelp)
 BOOL AfxWinInit(int argc, char** argv)
 {
     // The command line: the arguments joined by single blanks.
+    g_arguments.clear();
+    for (int i = 1; i < argc; ++i)
+        g_arguments.emplace_back(argv[i] ? argv[i] : "");
     std::string cmd;
     for (int i = 1; i < argc; ++i) {
         if (i > 1)
@@ -212,6 +224,54 @@ BOOL AfxWinInit(int argc, char** argv)
         }
     }
     return TRUE;
+}
+
+const std::vector<std::string>& AfxGetArguments() { return g_arguments; }
+
+namespace {
+
+// A window program has no console of its own. Its streams are those it was
+// started with (redirected to a file or a pipe), else the console of the
+// program that started it, if any.
+HANDLE StandardStream(BOOL toError)
+{
+    const DWORD which = toError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE;
+    HANDLE h = ::GetStdHandle(which);
+    if (h && h != INVALID_HANDLE_VALUE)
+        return h;
+    static const bool attached = ::AttachConsole(ATTACH_PARENT_PROCESS) != FALSE;
+    if (!attached)
+        return nullptr;
+    h = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return nullptr;
+    ::SetStdHandle(which, h);
+    return h;
+}
+
+}  // namespace
+
+BOOL AfxWriteStandardStream(LPCSTR text, BOOL toError)
+{
+    HANDLE h = StandardStream(toError);
+    if (!h)
+        return FALSE;
+    DWORD mode = 0;
+    DWORD written = 0;
+    if (::GetConsoleMode(h, &mode)) {
+        const std::wstring wide = AfxWide(text ? text : "");
+        return ::WriteConsoleW(h, wide.data(), DWORD(wide.size()), &written, nullptr);
+    }
+    const DWORD size = DWORD(text ? std::strlen(text) : 0);
+    return ::WriteFile(h, text, size, &written, nullptr) && written == size;
+}
+
+BOOL AfxStandardStreamIsTerminal(BOOL toError)
+{
+    DWORD mode = 0;
+    HANDLE h = StandardStream(toError);
+    return h && ::GetConsoleMode(h, &mode);
 }
 
 int AfxWinMain(int argc, char** argv)

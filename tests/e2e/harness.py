@@ -827,7 +827,8 @@ class Session:
     def start_notifications(self):
         need_tools("dunst", "dbus-monitor", "dbus-send")
         conf = self.root / "dunstrc"
-        conf.write_text("[global]\n    follow = none\n    width = 300\n    origin = top-left\n"
+        # Markup on, as in Debian's own dunstrc: the server then announces body-markup.
+        conf.write_text("[global]\n    follow = none\n    width = 300\n    origin = top-left\n    markup = full\n"
                         "    offset = 10x40\n    mouse_left_click = do_action, close_current\n"
                         "[urgency_low]\n    timeout = 0\n[urgency_normal]\n    timeout = 0\n"
                         "[urgency_critical]\n    timeout = 0\n")

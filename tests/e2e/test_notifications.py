@@ -74,6 +74,22 @@ class Notifications(h.E2ETest):
         invoked = [m for m in s.notification_calls() if m[1] == "ActionInvoked"]
         self.assertTrue(invoked, "dunst reported the click as an action")
 
+    def test_texts_with_markup_characters_are_shown_as_typed(self):
+        s = self.session(tray=True, notifications=True)
+        s.settings(RemindTime=600)
+        h.write_tlv(s.data_file, [("9<10 & fika", self.now_stored(-60), 1, 600, 1),
+                                  ("<b>&</b> 'citat' \"dubbla\"", self.now_stored(-60), 1, 600, 1)])
+        app = self.start()
+        app.focus_main()
+        s.x.key("F5")
+        n = h.wait_until(self.answered, 10, what="an answered Notify call")[0]
+        # dunst announces body-markup: the text must arrive escaped, not as markup.
+        self.assertEqual(n["body"], "Det finns 2 meddelanden att läsa.\n9&lt;10 &amp; fika\n"
+                                    "&lt;b&gt;&amp;&lt;/b&gt; 'citat' &quot;dubbla&quot;")
+        h.wait_until(self.dunst_windows, 10, what="dunst to show the notification")
+        log = (s.logs / "dunst.log").read_text(errors="replace")
+        self.assertNotIn("markup", log.lower(), "dunst could not parse the body:\n" + log)
+
 
 if __name__ == "__main__":
     unittest.main()

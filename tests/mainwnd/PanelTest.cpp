@@ -129,10 +129,15 @@ TEST_F(MainWndTest, PushIntervalSuffixFollowsViewPushTime)
     WriteTlv(f, {{"dag", kNow + 60, true, 86400, true},
                  {"fem", kNow + 60, true, 300, true},
                  {"udda", kNow + 60, true, 61, true},
-                 {"utan", kNow + 60, true, 86400, false}});
+                 {"utan", kNow + 60, true, 86400, false},
+                 // Only a damaged file holds these: the sign is shown once.
+                 {"negativ", kNow + 60, true, -5, true},
+                 {"minst", kNow + 60, true, -2147483647L - 1, true}});
     Create(f);
     auto rows = Rows();
-    ASSERT_EQ(rows.size(), 4u);
+    ASSERT_EQ(rows.size(), 6u);
+    EXPECT_TRUE(EndsWith(rows[4].texts[0], " (-0 00:00:05)")) << rows[4].texts[0];
+    EXPECT_TRUE(EndsWith(rows[5].texts[0], " (-24855 03:14:08)")) << rows[5].texts[0];
     EXPECT_TRUE(EndsWith(rows[0].texts[0], " (+1 00:00:00)")) << rows[0].texts[0];
     EXPECT_TRUE(EndsWith(rows[1].texts[0], " (+0 00:05:00)")) << rows[1].texts[0];
     EXPECT_TRUE(EndsWith(rows[2].texts[0], " (+0 00:01:01)")) << rows[2].texts[0];
@@ -198,4 +203,20 @@ TEST_F(MainWndTest, AltAndALabelLetterFocusTheControlAfterIt)
     EXPECT_EQ(testhooks::FocusWindow(), Item(IDC_DATE));
     testhooks::SendKey(m_pDlg->m_hWnd, 'T', false, false, true);
     EXPECT_EQ(testhooks::FocusWindow(), Item(IDC_TIME));
+}
+
+TEST_F(MainWndTest, PushFieldShowsTheWholeStoredNumber)
+{
+    // The largest interval, and a damaged header's 4000000000, read with
+    // wrap-around as -294967296: each is shown whole, not its last digits.
+    for (long stored : {2147483647L, 4000000000L}) {
+        const std::string f = Path("f.tlv");
+        TlvHeader h{"", 0, true, stored, true};
+        WriteTlv(f, {}, h);
+        Create(f);
+        const std::string text = std::to_string(std::int32_t(std::uint32_t(stored)));
+        EXPECT_EQ(testhooks::WindowText(Item(1040)), text);
+        EXPECT_EQ(testhooks::VisibleEditText(Item(1040)), text);
+        Destroy();
+    }
 }

@@ -2,6 +2,8 @@
 
 #include "MainWndFixture.h"
 
+#include "mainwnd/CommandLine.h"
+
 #include <filesystem>
 #include <fstream>
 
@@ -144,5 +146,55 @@ TEST_F(MainWndTest, StoredHotKeyIsRegisteredAndNoneWithKeyZero)
     SetSetting("HotModifier", 5);
     Create();
     EXPECT_TRUE(testhooks::RegisteredHotKeys().empty());
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(MainWndTest, CommandLineOptionsAreAnsweredAndNamesJoined)
+{
+    using Args = std::vector<std::string>;
+    for (const Args& args : {Args{"--help"}, Args{"-h"}, Args{"/?"}, Args{"a.tlv", "-h", "--frobnicate"}})
+        EXPECT_EQ(ParseCommandLine(args).action, CCommandLine::Help) << args[0];
+    EXPECT_EQ(ParseCommandLine({"--version"}).action, CCommandLine::Version);
+
+    for (const char* wrong : {"--frobnicate", "-x", "-", "--Help"}) {
+        const CCommandLine cmd = ParseCommandLine({"a.tlv", wrong, "--help"});
+        EXPECT_EQ(cmd.action, CCommandLine::Error) << wrong;
+        EXPECT_EQ(std::string(cmd.error), "Ok\xC3\xA4nd flagga \"" + std::string(wrong) + "\".");
+    }
+
+    // After "--" everything is the list's name; without options the
+    // arguments are joined by blanks, as the whole command line names one file.
+    const CCommandLine dashed = ParseCommandLine({"--", "-x.tlv", "--help"});
+    EXPECT_EQ(dashed.action, CCommandLine::Run);
+    EXPECT_EQ(std::string(dashed.file), "-x.tlv --help");
+    EXPECT_EQ(std::string(ParseCommandLine({"min", "lista.tlv"}).file), "min lista.tlv");
+    EXPECT_EQ(std::string(ParseCommandLine({}).file), "");
+
+    // Two lists that exist, where their joined name does not: refused. One of
+    // them missing is a new list's name with a blank in it.
+    const std::string a = Path("a.tlv"), b = Path("b.tlv");
+    WriteTlv(a, {{"a", kNow + 3600}});
+    EXPECT_EQ(ParseCommandLine({a, b}).action, CCommandLine::Run);
+    WriteTlv(b, {{"b", kNow + 3600}});
+    const CCommandLine two = ParseCommandLine({a, b});
+    EXPECT_EQ(two.action, CCommandLine::Error);
+    EXPECT_EQ(std::string(two.error).find("Talvo \xC3\xB6ppnar en lista i taget, men b\xC3\xA5"
+                                          "de \"" +
+                                          a + "\" och \"" + b + "\""),
+              0u)
+        << two.error.GetString();
+
+    // A folder is never a list.
+    const CCommandLine folder = ParseCommandLine({Path("")});
+    EXPECT_EQ(folder.action, CCommandLine::Error);
+    EXPECT_EQ(std::string(folder.error), Format(60312, Path("")));
+}
+
+TEST_F(MainWndTest, RememberedListThatBecameAFolderIsPassedOver)
+{
+    std::filesystem::create_directories(Path("mapp.tlv"));
+    SetSettingText("LastFile", Path("mapp.tlv"));
+    Create();
+    EXPECT_EQ(testhooks::WindowText(Wnd()), "Talvo - talvo.tlv");
     EXPECT_TRUE(Boxes().empty());
 }

@@ -169,6 +169,21 @@ std::string WindowText(HWND hWnd)
     return ToAnsi(AfxWidgetText(WidgetFromHandle(hWnd))).toStdString();
 }
 
+std::string VisibleEditText(HWND hEdit)
+{
+    auto* le = qobject_cast<QLineEdit*>(WidgetFromHandle(hEdit));
+    if (!IsWindow(hEdit) || !le)
+        return std::string();
+    le->ensurePolished();
+    // From the character boundary nearest the text area's left edge to the
+    // one nearest its right edge (Qt keeps two pixels free on either side).
+    const QRect area = le->contentsRect().marginsRemoved(le->textMargins()).adjusted(2, 0, -2, 0);
+    const int y = area.center().y();
+    const int first = le->cursorPositionAt(QPoint(area.left(), y));
+    const int last = le->cursorPositionAt(QPoint(area.right(), y));
+    return ToAnsi(le->displayText().mid(first, last - first)).toStdString();
+}
+
 HWND FocusWindow() { return AfxFocusWindow(); }
 
 bool IsForeground(HWND hWnd) { return AfxIsForeground(hWnd); }

@@ -217,6 +217,31 @@ std::string WindowText(HWND hWnd)
     return AfxNarrow(text);
 }
 
+std::string VisibleEditText(HWND hEdit)
+{
+    if (!::IsWindow(hEdit))
+        return std::string();
+    std::wstring text(std::size_t(::GetWindowTextLengthW(hEdit)) + 1, L'\0');
+    text.resize(std::size_t(::GetWindowTextW(hEdit, text.data(), int(text.size()))));
+    RECT area{};
+    ::SendMessageW(hEdit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+    // A character is shown when its cell lies inside the formatting rectangle.
+    HDC dc = ::GetDC(hEdit);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(hEdit, WM_GETFONT, 0, 0)));
+    std::wstring shown;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const LRESULT pos = ::SendMessageW(hEdit, EM_POSFROMCHAR, WPARAM(i), 0);
+        const int left = short(LOWORD(pos));
+        SIZE cell{};
+        ::GetTextExtentPoint32W(dc, &text[i], 1, &cell);
+        if (pos != -1 && left >= area.left && left + cell.cx <= area.right)
+            shown += text[i];
+    }
+    ::SelectObject(dc, old);
+    ::ReleaseDC(hEdit, dc);
+    return AfxNarrow(shown);
+}
+
 HWND FocusWindow() { return ::GetFocus(); }
 
 bool IsForeground(HWND hWnd) { return ::IsWindow(hWnd) && ::GetForegroundWindow() == Root(hWnd); }
