@@ -16,8 +16,14 @@
 #include <QTest>
 #include <QWidget>
 
+#include <chrono>
 #include <cstring>
+#include <future>
 #include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace coretest;
 
@@ -156,6 +162,30 @@ TEST(SoundTest, MissingOrForeignFilesFailAtOnce)
     EXPECT_EQ(testhooks::SoundsPlayed()[0], missing);
     PlaySoundA(nullptr, nullptr, 0);  // stops
     AfxSettleSound();                 // the file goes with the folder; the loader must be done
+}
+
+// The sound file is the user's choice: a FIFO that no writer opens, a device
+// or a folder is refused at once and never holds the caller.
+TEST(SoundTest, FilesThatAreNoFilesAreRefusedWithoutWaiting)
+{
+    EnsureStarted();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string fifo = dir.path().toStdString() + "/larm.wav";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero"), dir.path().toStdString()}) {
+        auto played = std::async(std::launch::async, [&path] {
+            return PlaySoundA(path.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+        });
+        const bool ended = played.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        if (!ended) {
+            // A writer comes and goes, so that the waiting call and the test end.
+            const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            close(writer);
+        }
+        EXPECT_TRUE(ended) << path << " held the caller";
+        EXPECT_FALSE(played.get()) << path;
+    }
 }
 
 }  // namespace
