@@ -203,6 +203,8 @@ const StringTemplate kStrings[] = {
     {IDS_NO_MORE_CURRENT, "Det gick inte att hitta mer meddelanden som ska p\xC3\xA5minnas om nu."},
     {IDS_SAVE_FAILED, "Det uppstod ett fel n\xC3\xA4r filen \"%s\" skulle sparas. Vill du forts\xC3\xA4tta?"},
     {IDS_SHORTCUT_FAILED, "Det gick inte att skapa en genv\xC3\xA4g i Start-menyn till programmet."},
+    {IDS_NOT_ANSWERING, "Talvo \xC3\xA4r redan ig\xC3\xA5ng med \"%s\" men svarar inte. Avsluta det andra Talvo och "
+                        "f\xC3\xB6rs\xC3\xB6k igen."},
     {IDS_ASK_SHORTCUT, "Det kommer att l\xC3\xA4ggas en genv\xC3\xA4g till programmet i en mapp p\xC3\xA5 Startmenyn s\xC3\xA5 "
                        "att programmet kommer att startas automatiskt. Vill du forts\xC3\xA4tta?\r\n\r\nGenv\xC3\xA4gen som "
                        "kommer att skapas \xC3\xA4r \"%s\", denna \xC3\xA4r l\xC3\xA4nkad \"%s\"."},
