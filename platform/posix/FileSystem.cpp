@@ -223,8 +223,15 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    const int out = ::open(lpNewFileName, O_WRONLY | O_CREAT | O_CLOEXEC | (bFailIfExists ? O_EXCL : O_TRUNC),
-                           st.st_mode & 0777);
+    // Nor on a FIFO or a device as the copy: opened without waiting, and refused.
+    int out = ::open(lpNewFileName, O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (bFailIfExists ? O_EXCL : 0),
+                     st.st_mode & 0777);
+    struct stat outSt {};
+    if (out >= 0 && (::fstat(out, &outSt) != 0 || !S_ISREG(outSt.st_mode) || ::ftruncate(out, 0) != 0)) {
+        ::close(out);
+        out = -1;
+        errno = EACCES;
+    }
     if (out < 0) {
         const int e = errno;
         ::close(in);
