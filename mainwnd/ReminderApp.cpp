@@ -5,6 +5,7 @@
 #include "mainwnd/MainDlg.h"
 #include "platform/Instance.h"
 #include "res/Resources.h"
+#include "res/resource.h"
 #include "settings/SettingsStore.h"
 
 BEGIN_MESSAGE_MAP(CReminderApp, CWinApp)
@@ -34,7 +35,17 @@ BOOL CReminderApp::InitInstance()
     CReminderData settings;
     ::LoadSettings(settings);
     const CString path = ChooseDataFile(m_lpCmdLine, settings.m_reminderList.GetFileName(), nullptr);
-    if (!AfxClaimInstance(path, g_nShowWindowMsg)) {
+    const InstanceClaim claim = AfxClaimInstance(path, g_nShowWindowMsg);
+    if (claim == InstanceClaim::NotAnswering) {
+        // The running one is stopped or hung: say so rather than wait for it.
+        CString format, text;
+        format.LoadString(IDS_NOT_ANSWERING);
+        text.Format(format, path.GetString());
+        Trace("%s\n", text.GetString());
+        AfxMessageBox(text, MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+    if (claim != InstanceClaim::Claimed) {
         Trace("Talvo runs already on %s.\n", path.GetString());
         return FALSE;
     }

@@ -3,9 +3,17 @@
 
 #include "platform/Win32.h"
 
+// What a claim of a data file came to.
+enum class InstanceClaim {
+    Claimed,      // this process holds the file now
+    Forwarded,    // another running process holds it and took the message
+    NotAnswering  // another process holds it but did not answer in time (stopped, hung)
+};
+
 // Claims the file at path for this process, until it ends (two paths that
-// name the same file are one claim). FALSE when another running process
-// holds it; that process's main window is then sent the registered message
-// `message`, and this one should end. TRUE also when nothing can be told
-// (no folder for the claim): running twice is better than not at all.
-BOOL AfxClaimInstance(LPCSTR path, UINT message);
+// name the same file are one claim). When another running process holds
+// it, that process's main window is sent the registered message `message`,
+// waiting about 2 s at most in all for it to be taken; this process should
+// then end. Claimed also when nothing can be told (no folder for the
+// claim): running twice is better than not at all.
+InstanceClaim AfxClaimInstance(LPCSTR path, UINT message);

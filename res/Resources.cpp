@@ -217,6 +217,8 @@ const StringTemplate kStrings[] = {
     {IDS_CMDLINE_MANY, "Talvo \xC3\xB6ppnar en lista i taget, men b\xC3\xA5"
                        "de \"%s\" och \"%s\" finns. Ange en av dem, eller ett namn med blanksteg inom citattecken."},
     {IDS_VERSION, "Talvo 1.20"},
+    {IDS_NOT_ANSWERING, "Talvo \xC3\xA4r redan ig\xC3\xA5ng med \"%s\" men svarar inte. Avsluta det andra Talvo och "
+                        "f\xC3\xB6rs\xC3\xB6k igen."},
     {IDS_ASK_SHORTCUT, "Det kommer att l\xC3\xA4ggas en genv\xC3\xA4g till programmet i en mapp p\xC3\xA5 Startmenyn s\xC3\xA5 "
                        "att programmet kommer att startas automatiskt. Vill du forts\xC3\xA4tta?\r\n\r\nGenv\xC3\xA4gen som "
                        "kommer att skapas \xC3\xA4r \"%s\", denna \xC3\xA4r l\xC3\xA4nkad \"%s\"."},

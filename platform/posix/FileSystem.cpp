@@ -2,6 +2,7 @@
 
 #include "platform/LastError.h"
 #include "platform/posix/Folders.h"
+#include "platform/posix/RegularFile.h"
 #include "platform/posix/Seams.h"
 
 #include <cerrno>
@@ -155,6 +156,55 @@ BOOL CreateDirectoryA(LPCSTR lpPathName, SECURITY_ATTRIBUTES*)
     return TRUE;
 }
 
+int AfxOpenRegularFile(const std::string& path, bool followLinks, int* error)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (followLinks ? 0 : O_NOFOLLOW));
+    if (fd < 0) {
+        *error = errno;
+        return -1;
+    }
+    struct stat st {};
+    *error = ::fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0
+                                                                 : kNotRegularFile;
+    if (*error) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+int AfxReadRegularFile(const std::string& path, std::size_t limit, std::string& bytes, bool followLinks)
+{
+    bytes.clear();
+    int error = 0;
+    const int fd = AfxOpenRegularFile(path, followLinks, &error);
+    if (fd < 0)
+        return error;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && std::size_t(st.st_size) > limit)
+        error = kFileTooBig;
+    else if (st.st_size > 0)
+        bytes.reserve(std::size_t(st.st_size));
+    char buffer[65536];
+    while (error == 0) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : 0;
+            break;
+        }
+        if (bytes.size() + std::size_t(n) > limit)  // it grew while being read
+            error = kFileTooBig;
+        else
+            bytes.append(buffer, std::size_t(n));
+    }
+    ::close(fd);
+    if (error)
+        bytes.clear();
+    return error;
+}
+
 BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists)
 {
     if (!lpExistingFileName || !lpNewFileName) {
@@ -173,8 +223,15 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    const int out = ::open(lpNewFileName, O_WRONLY | O_CREAT | O_CLOEXEC | (bFailIfExists ? O_EXCL : O_TRUNC),
-                           st.st_mode & 0777);
+    // Nor on a FIFO or a device as the copy: opened without waiting, and refused.
+    int out = ::open(lpNewFileName, O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (bFailIfExists ? O_EXCL : 0),
+                     st.st_mode & 0777);
+    struct stat outSt {};
+    if (out >= 0 && (::fstat(out, &outSt) != 0 || !S_ISREG(outSt.st_mode) || ::ftruncate(out, 0) != 0)) {
+        ::close(out);
+        out = -1;
+        errno = EACCES;
+    }
     if (out < 0) {
         const int e = errno;
         ::close(in);

@@ -5,13 +5,17 @@
 #include "platform/posix/RegistryFile.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/FileSystem.h"
 #include "platform/Trace.h"
 #include "platform/posix/Folders.h"
+#include "platform/posix/RegularFile.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <thread>
 #include <functional>
 #include <mutex>
 #include <vector>
@@ -23,8 +27,12 @@
 
 namespace {
 
-// A store file this big is not ours; it is neither parsed nor copied.
-constexpr off_t kMaxStoreSize = 4 * 1024 * 1024;
+// A store file this big is not ours: it is not parsed, and it is kept aside
+// before the first write replaces it.
+constexpr std::size_t kMaxStoreSize = 4 * 1024 * 1024;
+// How long a change waits for another process's hold on the store's lock.
+constexpr auto kLockWait = std::chrono::seconds(2);
+constexpr LONG kErrorLockViolation = 33;  // ERROR_LOCK_VIOLATION
 
 LONG ErrorFromErrno(int e)
 {
@@ -43,11 +51,15 @@ LONG ErrorFromErrno(int e)
 }
 
 // Partly: a store with lines that cannot be read, which are left out.
+// NotAFile: a FIFO, a device or a folder, which is never opened in a way
+// that waits, nor replaced.
 enum class StoreState {
     Missing,
     Good,
     Partly,
     Damaged,
+    TooBig,
+    NotAFile,
     Unreadable
 };
 
@@ -63,37 +75,25 @@ LoadedStore LoadStore(const std::string& path)
     LoadedStore result;
     if (path.empty())
         return result;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        result.state = errno == ENOENT ? StoreState::Missing : StoreState::Unreadable;
+    switch (const int error = AfxReadRegularFile(path, kMaxStoreSize, result.bytes)) {
+    case 0: break;
+    case ENOENT: return result;
+    case kNotRegularFile:
+        result.state = StoreState::NotAFile;
+        Trace("Registry store %s is not a regular file: the settings are the defaults, and it is not replaced.\n",
+              path.c_str());
         return result;
-    }
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxStoreSize) {
-        ::close(fd);
+    case kFileTooBig:
+        result.state = StoreState::TooBig;
+        Trace("Registry store %s is larger than %zu bytes: the settings are the defaults, and it is kept aside "
+              "before it is written.\n",
+              path.c_str(), kMaxStoreSize);
+        return result;
+    default:
         result.state = StoreState::Unreadable;
+        Trace("Registry store %s cannot be read (%s).\n", path.c_str(), std::strerror(error));
         return result;
     }
-    char buf[8192];
-    while (true) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            result.state = StoreState::Unreadable;
-            return result;
-        }
-        if (n == 0)
-            break;
-        result.bytes.append(buf, std::size_t(n));
-        if (result.bytes.size() > std::size_t(kMaxStoreSize)) {
-            ::close(fd);
-            result.state = StoreState::Unreadable;
-            return result;
-        }
-    }
-    ::close(fd);
     if (!result.store.Parse(result.bytes, &result.error))
         result.state = StoreState::Damaged;
     else
@@ -134,8 +134,8 @@ CachedStore g_cache;
 // changes not yet written; a file that is no store, or cannot be read,
 // holds nothing but those.
 
-// Copies a damaged store aside so that writing a fresh one loses nothing.
-LONG KeepDamagedCopy(const std::string& path, const LoadedStore& loaded)
+// A free name for the copy of a damaged store.
+std::string DamagedCopyName(const std::string& path)
 {
     std::time_t now = std::time(nullptr);
     std::tm tm{};
@@ -146,11 +146,69 @@ LONG KeepDamagedCopy(const std::string& path, const LoadedStore& loaded)
     struct stat st {};
     for (int n = 2; ::lstat(backup.c_str(), &st) == 0; ++n)
         backup = path + ".damaged-" + stamp + "-" + std::to_string(n);
+    return backup;
+}
+
+// Copies a damaged store aside so that writing a fresh one loses nothing.
+LONG KeepDamagedCopy(const std::string& path, const LoadedStore& loaded)
+{
+    const std::string backup = DamagedCopyName(path);
     int error = 0;
     if (!WriteFileAtomically(backup, loaded.bytes, true, &error))
         return ErrorFromErrno(error ? error : EIO);
     Trace("Registry store %s is damaged (%s); kept as %s\n", path.c_str(), loaded.error.c_str(), backup.c_str());
     return ERROR_SUCCESS;
+}
+
+// Keeps a store too big to read aside: a second name for the same file
+// (the one a link points to), which the write's replacement leaves
+// alone; a copy where the file system takes no such name.
+LONG KeepTooBigStore(const std::string& path)
+{
+    const std::string backup = DamagedCopyName(path);
+    if (::linkat(AT_FDCWD, path.c_str(), AT_FDCWD, backup.c_str(), AT_SYMLINK_FOLLOW) != 0 &&
+        !CopyFileA(path.c_str(), backup.c_str(), TRUE)) {
+        Trace("Registry store %s is too big to read and cannot be kept aside: it is not replaced.\n", path.c_str());
+        return ERROR_ACCESS_DENIED;
+    }
+    Trace("Registry store %s is too big to read; kept as %s\n", path.c_str(), backup.c_str());
+    return ERROR_SUCCESS;
+}
+
+// Opens (and creates) the store's lock file; never waits on what the name
+// may hold instead of a file, nor follows a link out of the folder.
+int OpenLockFile(const std::string& lockPath, int* error)
+{
+    const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        *error = errno;
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        *error = EACCES;
+        ::close(fd);
+        Trace("Registry lock %s is not a regular file: the settings are not saved.\n", lockPath.c_str());
+        return -1;
+    }
+    return fd;
+}
+
+// Takes the lock, waiting a bounded time for another holder: one that is
+// stopped must not freeze this program.
+bool TakeLock(int fd, int* error)
+{
+    const auto end = std::chrono::steady_clock::now() + kLockWait;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= end) {
+            *error = errno;
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
 }
 
 // Read-modify-write under the store's lock. change returns false when it
@@ -162,26 +220,28 @@ LONG ModifyStore(const std::string& path, const std::function<bool(CRegistryStor
         return ERROR_PATH_NOT_FOUND;
     if (int e = AfxMakeFolders(path.substr(0, slash)))
         return ErrorFromErrno(e);
-    std::string lockPath = path + ".lock";
-    int lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const std::string lockPath = path + ".lock";
+    int error = 0;
+    const int lockFd = OpenLockFile(lockPath, &error);
     if (lockFd < 0)
-        return ErrorFromErrno(errno);
-    while (::flock(lockFd, LOCK_EX) != 0) {
-        if (errno != EINTR) {
-            int e = errno;
-            ::close(lockFd);
-            return ErrorFromErrno(e);
-        }
+        return ErrorFromErrno(error);
+    if (!TakeLock(lockFd, &error)) {
+        ::close(lockFd);
+        Trace("Registry lock %s is held by another process: the settings are saved later.\n", lockPath.c_str());
+        return error == EWOULDBLOCK ? kErrorLockViolation : ErrorFromErrno(error);
     }
     LONG result = ERROR_SUCCESS;
     LoadedStore loaded = LoadStore(path);
-    if (loaded.state == StoreState::Unreadable) {
+    if (loaded.state == StoreState::Unreadable || loaded.state == StoreState::NotAFile) {
         result = ERROR_ACCESS_DENIED;
     } else {
         // The file as it was is kept aside before a write drops what could
         // not be read of it.
-        const bool damaged = loaded.state == StoreState::Damaged || loaded.state == StoreState::Partly;
-        if (damaged)
+        const bool damaged = loaded.state == StoreState::Damaged || loaded.state == StoreState::Partly ||
+                             loaded.state == StoreState::TooBig;
+        if (loaded.state == StoreState::TooBig)
+            result = KeepTooBigStore(path);
+        else if (damaged)
             result = KeepDamagedCopy(path, loaded);
         if (loaded.state == StoreState::Damaged)
             loaded.store = CRegistryStore();
@@ -257,9 +317,10 @@ LONG AfxCheckRegistryWritable()
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || ::access(path.c_str(), R_OK | W_OK) != 0))
         return ERROR_ACCESS_DENIED;
-    const int lock = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    int error = 0;
+    const int lock = OpenLockFile(path + ".lock", &error);
     if (lock < 0)
-        return ErrorFromErrno(errno);
+        return ErrorFromErrno(error);
     ::close(lock);
     return ERROR_SUCCESS;
 }

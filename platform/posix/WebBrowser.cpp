@@ -1,9 +1,9 @@
 #include "platform/posix/WebBrowser.h"
 
 #include "platform/Registry.h"
+#include "platform/posix/RegularFile.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -26,10 +26,17 @@ std::vector<std::string> Split(const std::string& list, char sep)
     return parts;
 }
 
-// The value of key in the [group] of an ini-style file, or empty.
+// A desktop's ini-style file is small; a bigger one is not read.
+constexpr std::size_t kMaxIniSize = 1024 * 1024;
+
+// The value of key in the [group] of an ini-style file, or empty. Any user
+// or program can put a FIFO in these places: only a regular file is read.
 std::string IniValue(const std::string& path, const std::string& group, const std::string& key)
 {
-    std::ifstream in(path);
+    std::string bytes;
+    if (AfxReadRegularFile(path, kMaxIniSize, bytes) != 0)
+        return std::string();
+    std::istringstream in(bytes);
     std::string line;
     bool inGroup = false;
     while (std::getline(in, line)) {

@@ -1,7 +1,9 @@
 // The claim is an flock on a file named after the data file in the user's
 // runtime folder; the holder listens on a socket beside it, and a later
-// start connects to it to ask for the window. The kernel drops the lock when
-// the holder ends, however it ends.
+// start connects to it to ask for the window. The holder answers with one
+// byte from its event loop, so a holder that is stopped or hung is told from
+// one that took the request; the asker waits a bounded time for either. The
+// kernel drops the lock when the holder ends, however it ends.
 
 #include "platform/Instance.h"
 
@@ -23,6 +25,7 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -30,6 +33,9 @@
 #include <unistd.h>
 
 namespace {
+
+// How long a later start waits in all for the holder to take its request.
+constexpr auto kAnswerWait = std::chrono::seconds(2);
 
 // The file's one name: links and "." and ".." resolved, also for a file
 // that does not exist yet, and a link to one.
@@ -105,9 +111,11 @@ void Listen(const std::string& socketPath, UINT message)
     auto* notifier = new QSocketNotifier(s, QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [s, message] {
         while (true) {
-            const int client = ::accept4(s, nullptr, nullptr, SOCK_CLOEXEC);
+            const int client = ::accept4(s, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
             if (client < 0)
                 break;
+            // The answer; an asker that gave up already must not end us (SIGPIPE).
+            (void)::send(client, "1", 1, MSG_NOSIGNAL | MSG_DONTWAIT);
             ::close(client);
             Trace("Another start asks for the window.\n");
             if (CWnd* main = AfxGetMainWnd(); main && ::IsWindow(main->m_hWnd))
@@ -116,45 +124,84 @@ void Listen(const std::string& socketPath, UINT message)
     });
 }
 
-// Asks the holder for its window; it may still be setting up its socket.
-void AskHolder(const std::string& socketPath)
+enum class Asked {
+    Answered,
+    NoAnswer,   // connected, but no answer by the deadline
+    NoListener  // no socket yet (the holder is starting, or ended), or its queue is full
+};
+
+int MillisecondsLeft(std::chrono::steady_clock::time_point end)
 {
-    sockaddr_un address;
-    if (!SocketAddress(socketPath, address))
-        return;
-    for (int attempt = 0; attempt < 40; ++attempt) {
-        const int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (s < 0)
-            return;
-        const bool connected = ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    return left.count() > 0 ? int(left.count()) : 0;
+}
+
+// Asks the holder for its window, never waiting past end: a holder that is
+// stopped keeps connections in its queue unanswered, and once the queue is
+// full a blocking connect would wait for as long as it stays stopped.
+Asked AskHolder(const sockaddr_un& address, std::chrono::steady_clock::time_point end)
+{
+    const int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (s < 0)
+        return Asked::NoListener;
+    if (::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 && errno != EINPROGRESS) {
         ::close(s);
-        if (connected)
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return Asked::NoListener;
     }
+    Asked result = Asked::NoAnswer;
+    while (true) {
+        pollfd p{s, POLLIN, 0};
+        const int n = ::poll(&p, 1, MillisecondsLeft(end));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n > 0) {
+            // The answer, or the end of a holder that accepted without one:
+            // either way its event loop runs. An error: it went away.
+            char answer;
+            result = ::recv(s, &answer, 1, MSG_DONTWAIT) >= 0 ? Asked::Answered : Asked::NoListener;
+        }
+        break;
+    }
+    ::close(s);
+    return result;
 }
 
 }  // namespace
 
-BOOL AfxClaimInstance(LPCSTR path, UINT message)
+InstanceClaim AfxClaimInstance(LPCSTR path, UINT message)
 {
     if (!path || !*path)
-        return TRUE;
+        return InstanceClaim::Claimed;
     const std::string folder = ClaimFolder();
     if (folder.empty())
-        return TRUE;
+        return InstanceClaim::Claimed;
     const std::string name = folder + "/" + Hash(Canonical(path));
-    const int lock = ::open((name + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (lock < 0)
-        return TRUE;
-    if (::flock(lock, LOCK_EX | LOCK_NB) == 0) {
-        Listen(name + ".sock", message);  // the lock stays held while the process runs
-        return TRUE;
+    sockaddr_un address;
+    const bool canAsk = SocketAddress(name + ".sock", address);
+    const auto end = std::chrono::steady_clock::now() + kAnswerWait;
+    while (true) {
+        // The folder is the user's own; still, nothing in it may hold the start.
+        const int lock = ::open((name + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0600);
+        if (lock < 0)
+            return InstanceClaim::Claimed;
+        if (::flock(lock, LOCK_EX | LOCK_NB) == 0) {
+            Listen(name + ".sock", message);  // the lock stays held while the process runs
+            return InstanceClaim::Claimed;
+        }
+        const int error = errno;
+        ::close(lock);
+        if (error != EWOULDBLOCK)
+            return InstanceClaim::Claimed;
+        if (!canAsk)
+            return InstanceClaim::Forwarded;  // as far as can be told
+        switch (AskHolder(address, end)) {
+        case Asked::Answered: return InstanceClaim::Forwarded;
+        case Asked::NoAnswer: return InstanceClaim::NotAnswering;
+        case Asked::NoListener: break;
+        }
+        // Starting, or ended meanwhile: then the claim is free on the next try.
+        if (MillisecondsLeft(end) == 0)
+            return InstanceClaim::NotAnswering;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    const int error = errno;
-    ::close(lock);
-    if (error != EWOULDBLOCK)
-        return TRUE;
-    AskHolder(name + ".sock");
-    return FALSE;
 }

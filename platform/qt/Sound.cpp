@@ -1,6 +1,8 @@
 // PlaySoundA for .wav files, played by the sound module on Qt Multimedia.
 // Only the file form is used by Talvo; a file that is missing or not a
-// RIFF/WAVE file fails at once, as Windows does with SND_NODEFAULT.
+// RIFF/WAVE file fails at once, as Windows does with SND_NODEFAULT. The
+// file is the user's choice and may be anything: only a regular file is
+// read, and it is opened so that a FIFO or a device cannot hold the caller.
 
 #include "platform/Sound.h"
 
@@ -12,8 +14,12 @@
 #include <QFile>
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,11 +27,21 @@ namespace {
 
 bool IsWaveFile(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
         return false;
-    QByteArray head = f.read(12);
-    return head.size() == 12 && head.startsWith("RIFF") && head.mid(8, 4) == "WAVE";
+    struct stat st {};
+    char head[12];
+    ssize_t n = -1;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        do
+            n = ::read(fd, head, sizeof head);
+        while (n < 0 && errno == EINTR);
+    } else {
+        Trace("Sound file %s is not a regular file.\n", QFile::encodeName(path).constData());
+    }
+    ::close(fd);
+    return n == ssize_t(sizeof head) && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0;
 }
 
 const TalvoSoundModule* g_module = nullptr;

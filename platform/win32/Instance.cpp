@@ -1,7 +1,8 @@
 // The claim is a named mutex of the session, named after the data file's
 // full path (case folded: Windows names one file either way); the holder
 // keeps a message-only window of the same name that a later start asks for
-// the main window. The system drops the mutex when the holder ends.
+// the main window, waiting a bounded time for a holder that is hung. The
+// system drops the mutex when the holder ends.
 
 #include "platform/Instance.h"
 
@@ -17,6 +18,7 @@ namespace {
 
 UINT g_message = 0;
 constexpr UINT kAskForWindow = WM_APP + 1;
+constexpr DWORD kAnswerWait = 2000;  // milliseconds, in all
 
 std::wstring ClaimName(LPCSTR path)
 {
@@ -48,26 +50,33 @@ LRESULT CALLBACK ListenerProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-BOOL AfxClaimInstance(LPCSTR path, UINT message)
+InstanceClaim AfxClaimInstance(LPCSTR path, UINT message)
 {
     const std::wstring name = ClaimName(path);
     HANDLE mutex = ::CreateMutexW(nullptr, TRUE, (L"Local\\" + name).c_str());
     if (!mutex)
-        return TRUE;  // nothing can be told: running twice beats not running
+        return InstanceClaim::Claimed;  // nothing can be told: running twice beats not running
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         ::CloseHandle(mutex);
         // The holder may still be starting: its listener comes up soon after.
-        for (int i = 0; i < 50; ++i) {
+        const DWORD start = ::GetTickCount();
+        while (true) {
+            const DWORD spent = ::GetTickCount() - start;
             if (HWND listener = ::FindWindowExW(HWND_MESSAGE, nullptr, name.c_str(), nullptr)) {
                 DWORD pid = 0;
                 ::GetWindowThreadProcessId(listener, &pid);
                 ::AllowSetForegroundWindow(pid);  // the user started us: the window may come forward
-                ::PostMessageW(listener, kAskForWindow, 0, 0);
-                break;
+                DWORD_PTR result = 0;
+                const DWORD left = spent < kAnswerWait ? kAnswerWait - spent : 1;
+                return ::SendMessageTimeoutW(listener, kAskForWindow, 0, 0, SMTO_ABORTIFHUNG | SMTO_ERRORONEXIT,
+                                             left, &result)
+                           ? InstanceClaim::Forwarded
+                           : InstanceClaim::NotAnswering;
             }
+            if (spent >= kAnswerWait)
+                return InstanceClaim::NotAnswering;
             ::Sleep(100);
         }
-        return FALSE;
     }
     // The mutex handle is kept open for the life of the process.
     g_message = message;
@@ -79,5 +88,5 @@ BOOL AfxClaimInstance(LPCSTR path, UINT message)
         ::CreateWindowExW(0, name.c_str(), name.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
     else
         Trace("The second start on this file cannot reach this one (error %lu).\n", ::GetLastError());
-    return TRUE;
+    return InstanceClaim::Claimed;
 }

@@ -1,5 +1,6 @@
 // Sound through winmm's PlaySoundW; a file is opened first, so that an
-// asynchronous play of a missing or unreadable file still answers FALSE.
+// asynchronous play of a missing or unreadable file (or one that is no file
+// on disk) still answers FALSE.
 
 #include "platform/Sound.h"
 
@@ -23,8 +24,10 @@ BOOL AfxPlaySound(LPCSTR pszSound, HMODULE hmod, DWORD fdwSound)
             return FALSE;
         char riff[12] = {};
         DWORD read = 0;
-        const bool wave = ::ReadFile(h, riff, sizeof riff, &read, nullptr) && read == sizeof riff &&
-                          std::memcmp(riff, "RIFF", 4) == 0 && std::memcmp(riff + 8, "WAVE", 4) == 0;
+        // Only a file on disk: a read from a named pipe or a device could wait.
+        const bool wave = ::GetFileType(h) == FILE_TYPE_DISK && ::ReadFile(h, riff, sizeof riff, &read, nullptr) &&
+                          read == sizeof riff && std::memcmp(riff, "RIFF", 4) == 0 &&
+                          std::memcmp(riff + 8, "WAVE", 4) == 0;
         ::CloseHandle(h);
         if (!wave)
             return FALSE;

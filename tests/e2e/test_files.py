@@ -155,6 +155,22 @@ class UnreadableFiles(h.E2ETest):
         self.assertEqual(len(copies), 1, os.listdir(s.registry.parent))
         self.assertEqual(copies[0].read_text(), damaged)
 
+    def test_settings_store_over_4_mb_is_kept_aside_whole(self):
+        s = self.session()
+        big = ('REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Lindqvarn\\Talvo\\Settings]\n'
+               '"PlaySound"=hex:00,00,00,00\n' + ("; " + "x" * 77 + "\n") * 53000).encode()
+        s.registry.parent.mkdir(parents=True, exist_ok=True)
+        s.registry.write_bytes(big)
+        app = self.start()
+        app.open_quit_box()
+        app.answer_quit("Ja")
+        self.assertEqual(app.wait_exit(), 0)
+        copies = aside_copies(s.registry.parent, "registry.reg", "damaged")
+        self.assertEqual(len(copies), 1, os.listdir(s.registry.parent))
+        self.assertTrue(copies[0].read_bytes() == big, "the big store is kept whole")
+        self.assertEqual(h.read_registry(s.registry).get("LastFile"), str(s.data_file), "written anew")
+        self.assertIn("too big to read; kept as %s" % copies[0], app.stderr())
+
     def test_fifo_as_data_file_does_not_block_start(self):
         # A FIFO cannot be read as a list: start-up says so at once (the load
         # error comes before the window shows), instead of waiting for a writer.

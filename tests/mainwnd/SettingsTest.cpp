@@ -6,7 +6,16 @@
 #include "platform/FileSystem.h"
 #include "support/ShellHelpers.h"
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <thread>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -253,3 +262,38 @@ TEST_F(MainWndTest, SettingsSoundTestBrowseAndAutostart)
     EXPECT_FALSE(std::filesystem::exists(GetSpecialFolderPath(CSIDL_STARTUP).str() + "/Talvo.desktop"));
     EXPECT_EQ(m_pDlg->m_data.m_strSoundFileAlarm, CString((Path("lagrad.wav")).c_str()));
 }
+
+#ifndef _WIN32
+// A FIFO named as the sound file: the test button says at once that it
+// cannot be played; the dialog never waits for a writer.
+TEST_F(MainWndTest, SettingsSoundTestOfAFifoFailsAtOnce)
+{
+    const std::string fifo = Path("larm.wav");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    SetSettingText("SoundFileAlarm", fifo);
+    const std::string f = Path("f.tlv");
+    WriteTlv(f, {});
+    Create(f);
+    // Past the deadline a writer comes and goes, so that a regression
+    // fails here instead of hanging the run.
+    std::atomic<bool> done = false;
+    std::thread watchdog([&] {
+        for (int i = 0; i < 1000 && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!done)
+            close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    });
+    const auto start = std::chrono::steady_clock::now();
+    testhooks::QueueModalDialogAction([](HWND hDlg, void*) {
+        testhooks::ClickButton(Ctl(hDlg, 1038));
+        testhooks::ClickButton(Ctl(hDlg, IDCANCEL));
+    });
+    Key('I', false, true);
+    const auto took = std::chrono::steady_clock::now() - start;
+    done = true;
+    watchdog.join();
+    EXPECT_LT(took, std::chrono::seconds(5));
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, AfxFindString(60502));
+}
+#endif

@@ -11,8 +11,10 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <functional>
 #include <sstream>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -163,6 +165,18 @@ TEST_F(AtomicFileTest, CopyTakesOnlyRegularFilesAndNeverWaitsForAFifo)
     EXPECT_EQ(ReadFile(dir / "c"), "contents");
     EXPECT_FALSE(CopyFileA((dir / "missing").c_str(), (dir / "d").c_str(), TRUE));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+
+    // A FIFO as the copy is not written into, nor waited on for a reader.
+    auto copied = std::async(std::launch::async, [&] { return CopyFileA((dir / "a").c_str(), fifo.c_str(), FALSE); });
+    const bool ended = copied.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    int reader = -1;  // one comes, so that a waiting copy and the test end
+    for (int i = 0; !ended && reader < 0 && i < 50; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(100)))
+        reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    EXPECT_TRUE(ended) << "the copy waited for a reader of the FIFO";
+    EXPECT_FALSE(copied.get());
+    if (reader >= 0)
+        close(reader);
+    EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
 TEST(FullPathName, RelativeNamesAreTakenFromTheCurrentFolder)

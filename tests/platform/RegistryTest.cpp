@@ -4,13 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,6 +48,33 @@ std::vector<std::string> FolderEntries(const std::string& folder)
         closedir(d);
     }
     return names;
+}
+
+// Runs check in a child process and gives its exit status, or -1 when it
+// has not ended by the deadline (it is then killed): a call that hangs
+// fails the test instead of holding up the run.
+int StatusWithin(int seconds, const std::function<int()>& check)
+{
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(check());
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > end) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        usleep(10000);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+}
+
+bool IsFifo(const std::string& path)
+{
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
 }
 
 class RegistryFile : public ::testing::Test {
@@ -338,6 +370,126 @@ TEST_F(RegistryFile, SymlinkedStoreIsFollowed)
     ASSERT_EQ(lstat(StoreFile().c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
     EXPECT_NE(ReadFile(real).find("\"HotKey\"=hex:03,00,00,00"), std::string::npos);
+}
+
+TEST_F(RegistryFile, FifoStoreIsNeitherWaitedForNorReplaced)
+{
+    mkdir((m_root + "/config").c_str(), 0700);
+    mkdir(Folder().c_str(), 0700);
+    ASSERT_EQ(mkfifo(StoreFile().c_str(), 0600), 0);
+    // Read as a store without values; a write is refused, not made over it.
+    const int status = StatusWithin(10, [&] {
+        LONG result = 0;
+        QueryDword("HotKey", &result);
+        if (result != ERROR_FILE_NOT_FOUND)
+            return 1;
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, kSub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+            ERROR_ACCESS_DENIED)
+            return 2;
+        if (SetBinary(HKEY_CURRENT_USER, "HotKey", 5) != ERROR_ACCESS_DENIED)
+            return 3;
+        return RegFlushKey(HKEY_CURRENT_USER) == ERROR_SUCCESS ? 0 : 4;
+    });
+    EXPECT_EQ(status, 0) << "-1: it waited on the FIFO";
+    EXPECT_TRUE(IsFifo(StoreFile()));
+    for (const std::string& name : FolderEntries(Folder()))
+        EXPECT_TRUE(name == "registry.reg" || name == "registry.reg.lock") << "left behind: " << name;
+}
+
+TEST_F(RegistryFile, LockThatIsNoFileStopsChangesWithoutWaiting)
+{
+    HKEY key = Create();
+    SetBinary(key, "HotKey", 9);
+    RegCloseKey(key);
+    ASSERT_EQ(RegFlushKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
+    const std::string before = ReadFile(StoreFile());
+    const std::string lock = StoreFile() + ".lock";
+    unlink(lock.c_str());
+    ASSERT_EQ(mkfifo(lock.c_str(), 0600), 0);
+    const int status = StatusWithin(10, [&] {
+        HKEY k = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kSub, 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS)
+            return 1;
+        return SetBinary(k, "HotKey", 10) == ERROR_ACCESS_DENIED && RegFlushKey(k) == ERROR_SUCCESS ? 0 : 2;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadFile(StoreFile()), before);
+    EXPECT_TRUE(IsFifo(lock));
+}
+
+TEST_F(RegistryFile, ChangesWaitABoundedTimeForALockHeldElsewhere)
+{
+    HKEY key = Create();
+    RegCloseKey(key);
+    ASSERT_EQ(RegFlushKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
+    const int status = StatusWithin(20, [&] {
+        // Another holder that does not let go (a stopped process).
+        const int held = open((StoreFile() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+        if (held < 0 || flock(held, LOCK_EX) != 0)
+            return 1;
+        HKEY k = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kSub, 0, KEY_WRITE, &k) != ERROR_SUCCESS || SetBinary(k, "HotKey", 4))
+            return 2;
+        const auto start = std::chrono::steady_clock::now();
+        if (RegFlushKey(k) == ERROR_SUCCESS)
+            return 3;
+        if (std::chrono::steady_clock::now() - start > std::chrono::seconds(5))
+            return 4;
+        // The change was kept, and is written once the lock is free.
+        flock(held, LOCK_UN);
+        if (RegFlushKey(k) != ERROR_SUCCESS)
+            return 5;
+        return ReadFile(StoreFile()).find("\"HotKey\"=hex:04,00,00,00") == std::string::npos ? 6 : 0;
+    });
+    EXPECT_EQ(status, 0) << "-1: the change waited for the lock without end";
+}
+
+// A store over 4 MB is not read; the first write keeps it aside whole, by
+// its own name or through a link, and the user's file is never lost.
+TEST_F(RegistryFile, StoreTooBigToReadIsKeptAsideBeforeTheFirstWrite)
+{
+    const std::string head = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Lindqvarn\\Talvo\\Settings]\n"
+                             "\"HotKey\"=hex:07,00,00,00\n";
+    std::string big = head;
+    while (big.size() <= 4u * 1024 * 1024)
+        big += "; " + std::string(77, 'x') + "\n";
+    for (const bool linked : {false, true}) {
+        std::system(("rm -rf '" + Folder() + "' '" + m_root + "/elsewhere.reg'").c_str());
+        mkdir((m_root + "/config").c_str(), 0700);
+        mkdir(Folder().c_str(), 0700);
+        const std::string real = linked ? m_root + "/elsewhere.reg" : StoreFile();
+        WriteFile(real, big);
+        if (linked) {
+            ASSERT_EQ(symlink(real.c_str(), StoreFile().c_str()), 0);
+        }
+
+        LONG result = 0;
+        QueryDword("HotKey", &result);
+        EXPECT_EQ(result, ERROR_FILE_NOT_FOUND) << "too big to be read: the defaults";
+        HKEY key = Create();
+        ASSERT_TRUE(key);
+        EXPECT_EQ(SetBinary(key, "RemindTime", 300), ERROR_SUCCESS);
+        RegCloseKey(key);
+        EXPECT_EQ(RegFlushKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
+
+        std::vector<std::string> backups;
+        for (const std::string& name : FolderEntries(Folder()))
+            if (name.rfind("registry.reg.damaged-", 0) == 0)
+                backups.push_back(Folder() + "/" + name);
+        ASSERT_EQ(backups.size(), 1u) << "linked: " << linked;
+        EXPECT_TRUE(ReadFile(backups[0]) == big) << "the big store is kept whole";
+        EXPECT_EQ(QueryDword("RemindTime"), 300u);
+        EXPECT_LT(ReadFile(real).size(), 1000u) << "the store written anew";
+        struct stat st {};
+        ASSERT_EQ(lstat(StoreFile().c_str(), &st), 0);
+        EXPECT_EQ(S_ISLNK(st.st_mode), linked);
+    }
+    // Exactly at the limit it is still read.
+    std::system(("rm -rf '" + Folder() + "'").c_str());
+    mkdir(Folder().c_str(), 0700);
+    WriteFile(StoreFile(), big.substr(0, 4u * 1024 * 1024 - 1) + "\n");
+    EXPECT_EQ(QueryDword("HotKey"), 7u);
 }
 
 }  // namespace

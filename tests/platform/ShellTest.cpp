@@ -9,12 +9,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <future>
 #include <sstream>
 #include <string>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -221,6 +224,49 @@ TEST(CommandLine, DesktopExecLinesBecomeWindowsCommandLinesAndSplitBack)
     // What one produces, the other reads back.
     const std::string line = AfxWindowsCommandLine("\"/p q/b\" \"a\\\"b\" %u");
     EXPECT_EQ(AfxSplitCommandLine(line.c_str()), (Args{"/p q/b", "a\"b", "%1"}));
+}
+
+// The desktop's lists and entries are files anyone may replace: a FIFO in
+// their place is passed over, never waited on, and the next list counts.
+TEST_F(TempFolder, DesktopBrowserLookupPassesOverAFifo)
+{
+    const std::string config = m_dir + "/config", system = m_dir + "/xdg", data = m_dir + "/data";
+    ASSERT_EQ(std::system(("mkdir -p '" + config + "' '" + system + "' '" + data + "/applications'").c_str()), 0);
+    ASSERT_EQ(mkfifo((config + "/mimeapps.list").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((data + "/applications/fifo.desktop").c_str(), 0600), 0);
+    std::ofstream(system + "/mimeapps.list") << "[Default Applications]\nx-scheme-handler/http=fifo.desktop;web.desktop\n";
+    std::ofstream(data + "/applications/web.desktop") << "[Desktop Entry]\nExec=webb %u\n";
+    const char* names[] = {"BROWSER", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"};
+    std::vector<std::pair<std::string, const char*>> saved;
+    for (const char* name : names)
+        saved.emplace_back(name, std::getenv(name));
+    std::vector<std::string> values;
+    for (auto& [name, value] : saved)
+        values.push_back(value ? value : "");
+    unsetenv("BROWSER");
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    setenv("XDG_CONFIG_DIRS", system.c_str(), 1);
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    setenv("XDG_DATA_DIRS", "/nonexistent", 1);
+    auto classes = std::async(std::launch::async, [] { return AfxDesktopClasses(); });
+    const bool ended = classes.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    if (!ended) {
+        // Writers come and go, so that the waiting lookup and the test end.
+        for (const std::string& fifo : {config + "/mimeapps.list", data + "/applications/fifo.desktop"})
+            for (int i = 0; i < 50 && classes.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready; ++i)
+                close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    }
+    EXPECT_TRUE(ended) << "the lookup waited on a FIFO";
+    const RegistryValue* command =
+        classes.get().FindValue("HKEY_CLASSES_ROOT\\htmlfile\\shell\\open\\command", "");
+    ASSERT_TRUE(command);
+    EXPECT_EQ(command->data, std::string("webb \"%1\"") + '\0');
+    for (std::size_t i = 0; i < saved.size(); ++i) {
+        if (saved[i].second)
+            setenv(saved[i].first.c_str(), values[i].c_str(), 1);
+        else
+            unsetenv(saved[i].first.c_str());
+    }
 }
 
 }  // namespace

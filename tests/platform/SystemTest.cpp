@@ -16,8 +16,15 @@
 #include <QTest>
 #include <QWidget>
 
+#include <chrono>
 #include <cstring>
+#include <future>
 #include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace coretest;
 
@@ -158,6 +165,30 @@ TEST(SoundTest, MissingOrForeignFilesFailAtOnce)
     AfxSettleSound();                 // the file goes with the folder; the loader must be done
 }
 
+// The sound file is the user's choice: a FIFO that no writer opens, a device
+// or a folder is refused at once and never holds the caller.
+TEST(SoundTest, FilesThatAreNoFilesAreRefusedWithoutWaiting)
+{
+    EnsureStarted();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string fifo = dir.path().toStdString() + "/larm.wav";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero"), dir.path().toStdString()}) {
+        auto played = std::async(std::launch::async, [&path] {
+            return PlaySoundA(path.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+        });
+        const bool ended = played.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        if (!ended) {
+            // A writer comes and goes, so that the waiting call and the test end.
+            const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            close(writer);
+        }
+        EXPECT_TRUE(ended) << path << " held the caller";
+        EXPECT_FALSE(played.get()) << path;
+    }
+}
+
 }  // namespace
 
 namespace {
@@ -174,6 +205,15 @@ public:
         return CWnd::WindowProc(message, wParam, lParam);
     }
 };
+
+// Claims from another thread, as a later start in another process would,
+// while this thread runs the holder's event loop.
+InstanceClaim ClaimFromAnotherThread(const std::string& path)
+{
+    auto claim = std::async(std::launch::async, [&path] { return AfxClaimInstance(path.c_str(), g_nComeForwardMsg); });
+    (void)QTest::qWaitFor([&] { return claim.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 10000);
+    return claim.get();
+}
 
 }  // namespace
 
@@ -196,12 +236,57 @@ TEST(InstanceTest, ASecondClaimOfTheSameFileFailsAndReachesTheHolder)
     CWnd* saved = app->m_pMainWnd;
     app->m_pMainWnd = &host;
 
-    EXPECT_TRUE(AfxClaimInstance(file.c_str(), g_nComeForwardMsg));
-    EXPECT_FALSE(AfxClaimInstance(file.c_str(), g_nComeForwardMsg));
+    EXPECT_EQ(AfxClaimInstance(file.c_str(), g_nComeForwardMsg), InstanceClaim::Claimed);
+    EXPECT_EQ(ClaimFromAnotherThread(file), InstanceClaim::Forwarded);
     EXPECT_TRUE(QTest::qWaitFor([&] { return host.requests == 1; }, 5000));
-    EXPECT_FALSE(AfxClaimInstance((folder + "/./länk.tlv").c_str(), g_nComeForwardMsg));
+    EXPECT_EQ(ClaimFromAnotherThread(folder + "/./länk.tlv"), InstanceClaim::Forwarded);
     EXPECT_TRUE(QTest::qWaitFor([&] { return host.requests == 2; }, 5000));
-    EXPECT_TRUE(AfxClaimInstance((folder + "/annan.tlv").c_str(), g_nComeForwardMsg));
+    EXPECT_EQ(AfxClaimInstance((folder + "/annan.tlv").c_str(), g_nComeForwardMsg), InstanceClaim::Claimed);
+
+    app->m_pMainWnd = saved;
+    host.Detach();
+}
+
+// A holder whose event loop does not run (stopped, hung) is told apart in a
+// bounded time, also by more later starts than its queue of connections
+// takes; running again, it answers and takes the requests left queued.
+TEST(InstanceTest, AHolderThatDoesNotAnswerIsToldApartInBoundedTime)
+{
+    EnsureStarted();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string file = dir.path().toStdString() + "/lista.tlv";
+    QWidget widget;
+    CMainHost host;
+    host.Attach(HandleFromWidget(&widget));
+    CWinApp* app = AfxGetApp();
+    CWnd* saved = app->m_pMainWnd;
+    app->m_pMainWnd = &host;
+    ASSERT_EQ(AfxClaimInstance(file.c_str(), g_nComeForwardMsg), InstanceClaim::Claimed);
+
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<std::future<InstanceClaim>> askers;
+    for (int i = 0; i < 8; ++i)
+        askers.push_back(std::async(std::launch::async, [&file] { return AfxClaimInstance(file.c_str(), g_nComeForwardMsg); }));
+    bool allEnded = true;
+    for (auto& asker : askers)
+        allEnded = asker.wait_until(start + std::chrono::seconds(6)) == std::future_status::ready && allEnded;
+    const auto took = std::chrono::steady_clock::now() - start;
+    // Running again lets any asker that still waits go, so that a failure ends.
+    (void)QTest::qWaitFor([&] {
+        for (auto& asker : askers)
+            if (asker.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+                return false;
+        return true;
+    },
+                          10000);
+    EXPECT_TRUE(allEnded) << "a later start waited for the holder without end";
+    EXPECT_LT(took, std::chrono::seconds(4));
+    for (auto& asker : askers)
+        EXPECT_EQ(asker.get(), InstanceClaim::NotAnswering);
+
+    EXPECT_EQ(ClaimFromAnotherThread(file), InstanceClaim::Forwarded);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return host.requests >= 1; }, 5000));
 
     app->m_pMainWnd = saved;
     host.Detach();
