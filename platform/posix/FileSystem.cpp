@@ -92,6 +92,7 @@ int AfxMakeFolders(const std::string& folder)
 
 std::string XdgConfigHome() { return XdgBase("XDG_CONFIG_HOME", ".config"); }
 std::string XdgDataHome() { return XdgBase("XDG_DATA_HOME", ".local/share"); }
+std::string XdgStateHome() { return XdgBase("XDG_STATE_HOME", ".local/state"); }
 
 DWORD GetModuleFileNameA(HMODULE, LPSTR lpFilename, DWORD nSize)
 {
@@ -173,8 +174,8 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    const int out = ::open(lpNewFileName, O_WRONLY | O_CREAT | O_CLOEXEC | (bFailIfExists ? O_EXCL : O_TRUNC),
-                           st.st_mode & 0777);
+    // The copy is the user's alone: who may read the original need not read a copy kept aside.
+    const int out = ::open(lpNewFileName, O_WRONLY | O_CREAT | O_CLOEXEC | (bFailIfExists ? O_EXCL : O_TRUNC), 0600);
     if (out < 0) {
         const int e = errno;
         ::close(in);

@@ -147,7 +147,7 @@ LONG KeepDamagedCopy(const std::string& path, const LoadedStore& loaded)
     for (int n = 2; ::lstat(backup.c_str(), &st) == 0; ++n)
         backup = path + ".damaged-" + stamp + "-" + std::to_string(n);
     int error = 0;
-    if (!WriteFileAtomically(backup, loaded.bytes, true, &error))
+    if (!WriteFileAtomically(backup, loaded.bytes, true, &error, FileAccess::OwnerOnly))
         return ErrorFromErrno(error ? error : EIO);
     Trace("Registry store %s is damaged (%s); kept as %s\n", path.c_str(), loaded.error.c_str(), backup.c_str());
     return ERROR_SUCCESS;
