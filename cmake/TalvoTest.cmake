@@ -29,6 +29,7 @@ function(talvo_add_test name)
     "HOME=${home}"
     "XDG_CONFIG_HOME=${home}/.config"
     "XDG_DATA_HOME=${home}/.local/share"
+    "XDG_STATE_HOME=${home}/.local/state"
     "XDG_RUNTIME_DIR=${home}/run"
     "TZ=Europe/Stockholm"
     "LANG=C.UTF-8"

@@ -3,6 +3,7 @@
 #include "mainwnd/MainDlg.h"
 
 #include "mainwnd/DataFile.h"
+#include "platform/AtomicFile.h"
 #include "platform/CommonDialogs.h"
 #include "platform/FileSystem.h"
 #include "res/resource.h"
@@ -76,10 +77,11 @@ bool CMainDlg::SaveRecoveryFile()
 {
     const CString folder = DefaultDataFolder();
     CreateFolderPath(folder);
-    CReminderList copy = m_data.m_reminderList;
-    copy.SetFileName(FreeFileName(JoinPath(folder, "talvo-recovery-"), ".tlv"));
-    const bool saved = copy.Save();
-    Trace("Recovery file %s: %d\n", copy.GetFileName(), int(saved));
+    const CString name = FreeFileName(JoinPath(folder, "talvo-recovery-"), ".tlv");
+    // The user's alone, wherever the data folder lies.
+    const bool saved = WriteFileAtomically(name.GetString(), m_data.m_reminderList.Serialize(), true, nullptr,
+                                           FileAccess::OwnerOnly);
+    Trace("Recovery file %s: %d\n", name.GetString(), int(saved));
     return saved;
 }
 

@@ -214,6 +214,8 @@ bool CReminderList::Load()
 {
     if (m_strFileName.empty())
         return false;
+    // A save cut short in the middle of rewriting the file is finished first.
+    AfxRecoverInterruptedWrite(m_strFileName);
     std::string bytes;
     if (!ReadWholeFile(m_strFileName, bytes))
         return false;

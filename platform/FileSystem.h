@@ -35,6 +35,7 @@ int SHCreateDirectoryExA(HWND hwnd, LPCSTR pszPath, const SECURITY_ATTRIBUTES* p
 
 // Copies a regular file (never a FIFO or a device), synced to disk. With
 // bFailIfExists an existing lpNewFileName is an error (ERROR_FILE_EXISTS).
+// A new copy is readable by its owner only (0600): copies are kept aside.
 BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists);
 
 // The absolute form of a path: relative ones are taken from the current

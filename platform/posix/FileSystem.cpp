@@ -93,6 +93,7 @@ int AfxMakeFolders(const std::string& folder)
 
 std::string XdgConfigHome() { return XdgBase("XDG_CONFIG_HOME", ".config"); }
 std::string XdgDataHome() { return XdgBase("XDG_DATA_HOME", ".local/share"); }
+std::string XdgStateHome() { return XdgBase("XDG_STATE_HOME", ".local/state"); }
 
 DWORD GetModuleFileNameA(HMODULE, LPSTR lpFilename, DWORD nSize)
 {
@@ -223,9 +224,10 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    // Nor on a FIFO or a device as the copy: opened without waiting, and refused.
-    int out = ::open(lpNewFileName, O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (bFailIfExists ? O_EXCL : 0),
-                     st.st_mode & 0777);
+    // Nor on a FIFO or a device as the copy: opened without waiting, and
+    // refused. The copy is the user's alone: who may read the original need
+    // not read a copy kept aside.
+    int out = ::open(lpNewFileName, O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (bFailIfExists ? O_EXCL : 0), 0600);
     struct stat outSt {};
     if (out >= 0 && (::fstat(out, &outSt) != 0 || !S_ISREG(outSt.st_mode) || ::ftruncate(out, 0) != 0)) {
         ::close(out);

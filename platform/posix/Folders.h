@@ -10,3 +10,4 @@ int AfxMakeFolders(const std::string& folder);
 // else the default under the home folder. Empty when there is no home.
 std::string XdgConfigHome();
 std::string XdgDataHome();
+std::string XdgStateHome();  // default ~/.local/state

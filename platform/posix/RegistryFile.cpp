@@ -154,7 +154,7 @@ LONG KeepDamagedCopy(const std::string& path, const LoadedStore& loaded)
 {
     const std::string backup = DamagedCopyName(path);
     int error = 0;
-    if (!WriteFileAtomically(backup, loaded.bytes, true, &error))
+    if (!WriteFileAtomically(backup, loaded.bytes, true, &error, FileAccess::OwnerOnly))
         return ErrorFromErrno(error ? error : EIO);
     Trace("Registry store %s is damaged (%s); kept as %s\n", path.c_str(), loaded.error.c_str(), backup.c_str());
     return ERROR_SUCCESS;

@@ -16,5 +16,6 @@ struct AfxPosixSeams {
     HRESULT coInitializeResult = S_OK;                      // CoInitialize fails with it when not S_OK
     std::vector<std::vector<std::string>> openerRuns;       // argument lists, program first
     std::vector<std::vector<std::string>> programsStarted;  // by CreateProcessA
+    void (*afterInPlaceWrite)() = nullptr;                  // run between a rewrite in place's write and its cut
 };
 AfxPosixSeams& AfxPosixSeam();

@@ -1,13 +1,19 @@
 // Replacing a file whole on Windows: a unique temporary file beside it,
 // written and flushed, then ReplaceFileW (which keeps the old file's
-// attributes and security) or, for a new file, MoveFileExW.
+// attributes and security) or, for a new file, MoveFileExW. A file whose
+// folder takes no new file is rewritten in place, guarded by a record of its
+// new content in %LOCALAPPDATA%\Talvo, as on POSIX.
 
 #include "platform/AtomicFile.h"
 
+#include "platform/Trace.h"
+#include "platform/portable/RewriteRecord.h"
 #include "platform/win32/Internal.h"
 
 #include <cerrno>
+#include <ctime>
 #include <cwchar>
+#include <optional>
 #include <string>
 
 namespace {
@@ -85,7 +91,8 @@ void RemoveLeftovers(const std::wstring& target)
 
 // The folder cannot take a new file but the file can be written: rewritten
 // where it is, its size reserved first so that a full disk fails early.
-bool RewriteInPlace(const std::wstring& target, std::string_view bytes, bool sync, int* error)
+// *changed tells whether the file may have been touched at all.
+bool RewriteInPlace(const std::wstring& target, std::string_view bytes, bool sync, int* error, bool* changed)
 {
     HANDLE h = ::CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -99,6 +106,7 @@ bool RewriteInPlace(const std::wstring& target, std::string_view bytes, bool syn
     if (wanted.QuadPart > size.QuadPart)
         ok = ::SetFilePointerEx(h, wanted, nullptr, FILE_BEGIN) && ::SetEndOfFile(h);
     LARGE_INTEGER zero{};
+    *changed = ok;
     ok = ok && ::SetFilePointerEx(h, zero, nullptr, FILE_BEGIN) && WriteAll(h, bytes) && ::SetEndOfFile(h) &&
          (!sync || ::FlushFileBuffers(h));
     const DWORD e = ::GetLastError();
@@ -106,9 +114,96 @@ bool RewriteInPlace(const std::wstring& target, std::string_view bytes, bool syn
     return ok || Fail(error, ErrnoFromWin32(e));
 }
 
+std::wstring StateFolder()
+{
+    wchar_t base[MAX_PATH];
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, base)))
+        return {};
+    return std::wstring(base) + L"\\Talvo";
+}
+
+// The record's key: the file's full path, as saves and reads name it alike.
+std::string FullPath(const std::wstring& path)
+{
+    wchar_t buffer[32768];
+    const DWORD n = ::GetFullPathNameW(path.c_str(), DWORD(std::size(buffer)), buffer, nullptr);
+    return AfxNarrow(n > 0 && n < std::size(buffer) ? std::wstring_view(buffer, n) : std::wstring_view(path));
+}
+
+std::wstring RecordPath(const std::wstring& state, const std::string& key)
+{
+    return state + L"\\" + AfxWide(RewriteRecordName(key));
+}
+
+// A whole file of ours in the state folder: a temporary file, flushed, moved
+// over the name.
+bool WriteWhole(const std::wstring& file, std::string_view bytes)
+{
+    const std::wstring temp = file + L".tmp-" + std::to_wstring(::GetCurrentProcessId());
+    HANDLE h = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    const bool written = WriteAll(h, bytes) && ::FlushFileBuffers(h);
+    ::CloseHandle(h);
+    if (written && ::MoveFileExW(temp.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    ::DeleteFileW(temp.c_str());
+    return false;
+}
+
+bool ReadWhole(const std::wstring& file, std::string& bytes, DWORD* error)
+{
+    HANDLE h = ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        *error = ::GetLastError();
+        return false;
+    }
+    bytes.clear();
+    char buffer[65536];
+    DWORD n = 0;
+    bool ok;
+    while ((ok = ::ReadFile(h, buffer, sizeof buffer, &n, nullptr)) && n > 0)
+        bytes.append(buffer, n);
+    *error = ok ? 0 : ::GetLastError();
+    ::CloseHandle(h);
+    return ok;
+}
+
+// A rewrite in place that a kill cannot leave half done: the whole new
+// content goes to the state folder first, flushed, and stays there until the
+// file holds it.
+bool RewriteWithRecord(const std::wstring& target, std::string_view bytes, bool sync, int* error)
+{
+    const std::wstring state = StateFolder();
+    if (state.empty() || (!::CreateDirectoryW(state.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS))
+        return Fail(error, ENOENT);
+    const std::string key = FullPath(target);
+    const std::wstring record = RecordPath(state, key);
+    if (!WriteWhole(record, FormatRewriteRecord(key, bytes)))
+        return Fail(error, ErrnoFromWin32(::GetLastError()));
+    bool changed = false;
+    const bool ok = RewriteInPlace(target, bytes, sync, error, &changed);
+    // A file cut short keeps its record, to be finished at its next read.
+    if (ok || !changed)
+        ::DeleteFileW(record.c_str());
+    return ok;
+}
+
+std::wstring Stamp()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_s(&tm, &now);
+    wchar_t stamp[32];
+    std::wcsftime(stamp, std::size(stamp), L"%Y%m%d-%H%M%S", &tm);
+    return stamp;
+}
+
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, bool sync, int* error)
+// A file takes its folder's permissions here: FileAccess asks nothing more.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, bool sync, int* error, FileAccess)
 {
     const std::wstring target = AfxWide(path);
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
@@ -131,8 +226,13 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, bool s
             break;
     }
     if (h == INVALID_HANDLE_VALUE) {
-        if (exists && createError == ERROR_ACCESS_DENIED)
-            return RewriteInPlace(target, bytes, sync, error);
+        if (exists && createError == ERROR_ACCESS_DENIED) {
+            if (!RewriteWithRecord(target, bytes, sync, error))
+                return false;
+            if (error)
+                *error = 0;
+            return true;
+        }
         return Fail(error, ErrnoFromWin32(createError));
     }
     const bool written = WriteAll(h, bytes) && (!sync || ::FlushFileBuffers(h));
@@ -155,7 +255,56 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, bool s
         return Fail(error, ErrnoFromWin32(e));
     }
     RemoveLeftovers(target);
+    // The record of an earlier rewrite cut short is out of date now.
+    const std::wstring state = StateFolder();
+    if (!state.empty())
+        ::DeleteFileW(RecordPath(state, FullPath(target)).c_str());
     if (error)
         *error = 0;
+    return true;
+}
+
+bool AfxRecoverInterruptedWrite(const std::string& path)
+{
+    const std::wstring state = StateFolder();
+    if (path.empty() || state.empty())
+        return false;
+    const std::wstring target = AfxWide(path);
+    const std::string key = FullPath(target);
+    const std::wstring recordPath = RecordPath(state, key);
+    std::string record;
+    DWORD error = 0;
+    if (!ReadWhole(recordPath, record, &error))
+        return false;
+    const std::optional<std::string_view> expected = ParseRewriteRecord(record, key);
+    if (!expected)
+        return false;  // another file's (the same name by chance), or not whole: it never guarded a rewrite
+    std::string current;
+    if (!ReadWhole(target, current, &error)) {
+        // Removed since: nothing to finish. Unreadable: try again next time.
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            ::DeleteFileW(recordPath.c_str());
+        return false;
+    }
+    if (current == *expected) {
+        ::DeleteFileW(recordPath.c_str());  // the rewrite ended; only the record's removal was lost
+        return false;
+    }
+    // What the file holds now is kept before it is written over.
+    const std::size_t sep = target.find_last_of(L"\\/");
+    const std::wstring base = state + L"\\" + (sep == std::wstring::npos ? target : target.substr(sep + 1)) +
+                              L".torn-" + Stamp();
+    std::wstring kept = base;
+    for (int n = 2; ::GetFileAttributesW(kept.c_str()) != INVALID_FILE_ATTRIBUTES; ++n)
+        kept = base + L"-" + std::to_wstring(n);
+    if (!WriteWhole(kept, current))
+        return false;
+    int code = 0;
+    if (!WriteFileAtomically(path, *expected, true, &code)) {
+        Trace("Couldn't finish the interrupted save of %s (%d).\n", path.c_str(), code);
+        return false;
+    }
+    Trace("Finished the interrupted save of %s; what it held is kept as %s.\n", path.c_str(),
+          AfxNarrow(kept).c_str());
     return true;
 }

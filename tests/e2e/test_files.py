@@ -4,6 +4,8 @@ SIGTERM at awkward moments."""
 
 import os
 import re
+import shutil
+import signal
 import time
 import unittest
 
@@ -247,6 +249,96 @@ class Saving(h.E2ETest):
         app.wait_no_box()
         self.assertTrue(app.alive())
         self.assertEqual(listfile.read_bytes(), original)
+
+    def test_save_killed_in_the_middle_of_a_rewrite_in_place_is_finished_at_next_start(self):
+        # The real program killed (SIGKILL) at the worst moment of a save in a
+        # folder that takes no new file: the short new list written over the
+        # start of the long old one, the old one's end not yet cut off.
+        # strace stops the cut (ftruncate) from running and kills talvo there.
+        if not shutil.which("strace"):
+            self.fail("strace is needed to kill talvo at the cut")
+        s = self.user_session()
+        s.settings()
+        folder = s.home / "las"
+        listfile = folder / "lista.tlv"
+        old = h.write_tlv(listfile, [("Gammal rad %d med en ganska lang text" % i, self.now_stored(86400 + i),
+                                      1, 600, 1) for i in range(200)])
+        app = s.start_talvo([str(listfile)])
+        app.wait_ready()
+        app.click_row(0)
+        s.x.key("shift+End", "Delete")
+        box = app.wait_box(10)
+        s.x.activate(box)
+        s.x.key("Return")  # Ja
+        app.wait_no_box()
+        app.add_reminder("Den nya listan")
+        os.chmod(folder, 0o555)
+        tracer = s._spawn("strace-cut", ["strace", "-f", "-p", str(app.pid), "-o", str(s.logs / "cut.strace"),
+                                         "-e", "trace=ftruncate", "-e", "inject=ftruncate:error=EIO:signal=KILL"])
+        # strace says on its standard error (its log) when it holds talvo.
+        h.wait_until(lambda: "attached" in tracer.log.read_text(errors="replace"), 10, what="strace to attach")
+        app.focus_main()
+        s.x.key("ctrl+s")
+        self.assertEqual(app.wait_exit(15), -signal.SIGKILL, "talvo was killed at the cut")
+        tracer.stop()
+        torn = listfile.read_bytes()
+        self.assertEqual(len(torn), len(old), "the kill left the old list's end in the file")
+        self.assertNotEqual(torn, old)
+
+        app = s.start_talvo([str(listfile)])
+        app.wait_ready()
+        self.assertFalse(app.boxes(), "the list reads without a word")
+        self.assertLess(len(listfile.read_bytes()), 200, "the old list's end is still in the file")
+        self.assertEqual(h.texts_in(listfile), ["Den nya listan"], "the whole list that was being saved")
+        kept = list((s.home / ".local" / "state" / "Talvo").glob("lista.tlv.torn-*"))
+        self.assertEqual(len(kept), 1, "what the file held is kept")
+        self.assertEqual(kept[0].read_bytes(), torn)
+        self.assertEqual(kept[0].stat().st_mode & 0o777, 0o600)
+
+
+class SharedFolders(h.E2ETest):
+
+    def test_planted_link_in_a_sticky_folder_does_not_make_root_replace_its_target(self):
+        # Another user (talvoe2e) plants a link in a /tmp-like folder, pointing
+        # at root's own list elsewhere; root opens the link with talvo.
+        other = h.unprivileged_user()
+        if other is None or os.geteuid() != 0:
+            self.skipTest("needs root and a second user to plant the link")
+        s = self.session()
+        s.settings()
+        shared = s.root / "delad"
+        shared.mkdir()
+        os.chmod(shared, 0o1777)
+        victim = s.home / "rotens.tlv"
+        original = h.write_tlv(victim, [("Rotens egen", self.now_stored(86400), 1, 600, 1)])
+        os.chmod(victim, 0o600)
+        planted = shared / "lista.tlv"
+        os.symlink(victim, planted)
+        os.lchown(planted, *other)
+        app = s.start_talvo([str(planted)])
+        app.wait_ready()
+        app.add_reminder("Genom lanken")
+        app.focus_main()
+        s.x.key("ctrl+s")
+        h.wait_until(lambda: app.boxes() or victim.read_bytes() != original, 10, what="the save to end")
+        self.assertEqual(victim.read_bytes(), original, "the link's target is not replaced")
+        box = app.wait_box()  # the save error
+        s.x.activate(box)
+        s.x.key("Return")  # Nej is the default
+        app.wait_no_box()
+        # Ended by a signal, the list goes to a recovery file of root's alone.
+        app.terminate()
+        app.wait_exit(8)
+        self.assertEqual(victim.read_bytes(), original)
+        self.assertTrue(planted.is_symlink())
+        self.assertEqual(os.lstat(planted).st_uid, other[0])
+        rec = list((s.data / "Talvo").glob("talvo-recovery-*.tlv"))
+        self.assertEqual(len(rec), 1, os.listdir(s.data / "Talvo"))
+        self.assertEqual(h.texts_in(rec[0]), ["Rotens egen", "Genom lanken"])
+        self.assertEqual(rec[0].stat().st_mode & 0o777, 0o600)
+        for p in shared.iterdir():
+            if not p.is_symlink():
+                self.assertEqual(p.stat().st_mode & 0o077, 0, "%s is readable by others" % p.name)
 
 
 if __name__ == "__main__":

@@ -11,6 +11,7 @@ namespace {
 
 constexpr UINT kSaveError = MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2;
 constexpr UINT kQuitQuestion = MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON3;
+constexpr auto kOwnerOnly = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
 
 }  // namespace
 
@@ -81,6 +82,9 @@ TEST_F(FileQuitTest, OpenReplacesTheListReportsBadFilesAndDropsThePendingAutosav
             aside.push_back(e.path().string());
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_EQ(ReadFile(aside[0]), "Inte en lista\r\n");
+#ifndef _WIN32
+    EXPECT_EQ(std::filesystem::status(aside[0]).permissions(), kOwnerOnly);
+#endif
     EXPECT_EQ(ReadFile(text).rfind("Talvo_1.2\r\n", 0), 0u);
 }
 
@@ -258,6 +262,9 @@ TEST_F(FileQuitTest, SessionEndWithoutQuestionsSavesOrKeepsARecoveryFile)
     // 2026-01-15 11:00:05 in Stockholm.
     const std::string recovery = Path("data/Talvo/talvo-recovery-20260115-110005.tlv");
     EXPECT_NE(ReadFile(recovery).find("\r\nräddad\r\n"), std::string::npos);
+#ifndef _WIN32
+    EXPECT_EQ(std::filesystem::status(recovery).permissions(), kOwnerOnly) << "a copy aside is the user's alone";
+#endif
     // A second one the same second gets a name of its own.
     EXPECT_TRUE(testhooks::QueryEndSessionWithoutQuestions());
     EXPECT_TRUE(Exists(Path("data/Talvo/talvo-recovery-20260115-110005-2.tlv")));

@@ -1,4 +1,5 @@
 #include "model/ReminderList.h"
+#include "platform/portable/RewriteRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -223,6 +224,31 @@ TEST_F(FileTest, FailedSaveLeavesTheOldFileAndNoTemporary)
     for (const auto& e : fs::directory_iterator(dir))
         EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
 }
+
+#ifndef _WIN32
+// What a kill in the middle of a save in place leaves: the record of the
+// whole new list in the state folder, and a file that holds the new list's
+// start and the old one's end. Loading finishes the save first.
+TEST_F(FileTest, LoadingFinishesASaveCutShort)
+{
+    const fs::path state = dir / "state";
+    setenv("XDG_STATE_HOME", state.c_str(), 1);
+    CReminderList saved;
+    saved.Add("sparad", 1700000000, true, 86400, false);
+    CReminderList old;
+    for (int i = 0; i < 20; ++i)
+        old.Add(("gammal " + std::to_string(i)).c_str(), 1600000000 + i, true, 86400, false);
+    const std::string fresh = saved.Serialize(), before = old.Serialize();
+    fs::create_directories(state / "Talvo");
+    WriteFile(state / "Talvo" / RewriteRecordName(file.string()), FormatRewriteRecord(file.string(), fresh));
+    WriteFile(file, fresh + before.substr(fresh.size()));
+
+    ASSERT_TRUE(list.Load());
+    EXPECT_EQ(list.m_reminders, saved.m_reminders);
+    EXPECT_EQ(ReadFile(file), fresh);
+    unsetenv("XDG_STATE_HOME");
+}
+#endif
 
 }  // namespace
 

@@ -5,6 +5,8 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/LastError.h"
+#include "platform/portable/RewriteRecord.h"
+#include "platform/posix/Seams.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +14,14 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <algorithm>
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <thread>
+#include <vector>
 
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -61,11 +67,28 @@ protected:
         fs::remove_all(dir);
         fs::create_directories(dir);
         fs::permissions(dir, fs::perms::all);
+        // The user's state folder, where rewrites in place keep their record.
+        stateHome = dir.string() + ".state";
+        fs::remove_all(stateHome);
+        fs::create_directories(stateHome);
+        GiveToUser(stateHome);
+        setenv("XDG_STATE_HOME", stateHome.c_str(), 1);
     }
     void TearDown() override
     {
         fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
         fs::remove_all(dir);
+        fs::remove_all(stateHome);
+    }
+    fs::path StateFolder() const { return stateHome / "Talvo"; }
+    std::vector<std::string> StateEntries() const
+    {
+        std::vector<std::string> names;
+        if (fs::exists(StateFolder()))
+            for (const auto& e : fs::directory_iterator(StateFolder()))
+                names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
     }
     void GiveToUser(const fs::path& p)
     {
@@ -73,8 +96,14 @@ protected:
             ASSERT_EQ(chown(p.c_str(), kNobody, kNobody), 0);
         }
     }
-    fs::path dir;
+    fs::path dir, stateHome;
 };
+
+mode_t ModeOf(const fs::path& p)
+{
+    struct stat st {};
+    return lstat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
 
 TEST_F(AtomicFileTest, AWriteProtectedFileIsNotReplaced)
 {
@@ -102,6 +131,7 @@ TEST_F(AtomicFileTest, AFileInAFolderThatTakesNoNewFileIsRewrittenInPlace)
     EXPECT_EQ(ReadFile(file), "short");
     EXPECT_EQ(AsUser([&] { return WriteFileAtomically(file, std::string(100000, 'x')) ? 0 : 1; }), 0);
     EXPECT_EQ(ReadFile(file), std::string(100000, 'x'));
+    EXPECT_TRUE(StateEntries().empty()) << "no record left behind";
     struct stat st {};
     ASSERT_EQ(stat(file.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
@@ -177,6 +207,205 @@ TEST_F(AtomicFileTest, CopyTakesOnlyRegularFilesAndNeverWaitsForAFifo)
     if (reader >= 0)
         close(reader);
     EXPECT_TRUE(fs::is_fifo(fifo));
+}
+
+// A list as big as the one the fault was seen with: 200 reminders.
+std::string ListOf(int count, const std::string& text)
+{
+    std::string bytes = "Talvo_1.2\r\n\r\n0\r\n1\r\n86400\r\n0\r\n";
+    for (int i = 0; i < count; ++i)
+        bytes += text + " " + std::to_string(i) + "\r\n1700000000\r\n1\r\n86400\r\n0\r\n";
+    return bytes;
+}
+
+TEST_F(AtomicFileTest, ARewriteInPlaceKilledBeforeItsCutIsFinishedAtTheNextRead)
+{
+    const fs::path file = dir / "list.tlv";
+    const std::string old = ListOf(200, "gammal rad"), fresh = ListOf(100, "ny rad");
+    WriteFile(file, old);
+    GiveToUser(file);
+    chmod(file.c_str(), 0640);
+    chmod(dir.c_str(), 0555);
+    // A real kill, at the one moment the file holds neither list: the new
+    // one written over the start of the old, the old one's end not yet cut.
+    const pid_t child = fork();
+    if (child == 0) {
+        if (getuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
+            _exit(99);
+        AfxPosixSeam().afterInPlaceWrite = [] { raise(SIGKILL); };
+        WriteFileAtomically(file, fresh);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+    const std::string torn = ReadFile(file);
+    ASSERT_EQ(torn.size(), old.size());
+    ASSERT_EQ(torn.substr(0, fresh.size()), fresh);
+    const std::string record = RewriteRecordName(file.string());
+    ASSERT_EQ(StateEntries(), std::vector<std::string>{record});
+    EXPECT_EQ(ModeOf(StateFolder() / record), 0600u);
+    EXPECT_EQ(ModeOf(StateFolder()), 0700u);
+
+    // The folder still takes no new file: the file is finished in place.
+    EXPECT_EQ(AsUser([&] { return AfxRecoverInterruptedWrite(file) ? 0 : 1; }), 0);
+    EXPECT_EQ(ReadFile(file), fresh) << "the whole list that was being saved";
+    EXPECT_EQ(ModeOf(file), 0640u);
+    const std::vector<std::string> entries = StateEntries();
+    ASSERT_EQ(entries.size(), 1u) << "the record is gone; what the file held is kept";
+    EXPECT_EQ(entries[0].rfind("list.tlv.torn-", 0), 0u) << entries[0];
+    EXPECT_EQ(ReadFile(StateFolder() / entries[0]), torn);
+    EXPECT_EQ(ModeOf(StateFolder() / entries[0]), 0600u);
+    EXPECT_EQ(AsUser([&] { return AfxRecoverInterruptedWrite(file) ? 0 : 1; }), 1) << "nothing left to finish";
+    EXPECT_EQ(ReadFile(file), fresh);
+}
+
+TEST_F(AtomicFileTest, ARecordGuardsOnlyARewriteCutShort)
+{
+    const fs::path file = dir / "list.tlv";
+    const fs::path recordFile = StateFolder() / RewriteRecordName(file.string());
+    WriteFile(file, "old and longer");
+    GiveToUser(file);
+    chmod(dir.c_str(), 0555);
+    // A rewrite that ends leaves no record.
+    EXPECT_EQ(AsUser([&] { return WriteFileAtomically(file, "new") ? 0 : 1; }), 0);
+    EXPECT_EQ(ReadFile(file), "new");
+    EXPECT_EQ(StateEntries(), std::vector<std::string>{});
+    chmod(dir.c_str(), 0755);
+    ASSERT_EQ(chown(file.c_str(), getuid(), getgid()), 0);
+
+    // Only its removal was lost: the file is left as it is.
+    fs::create_directories(StateFolder());
+    WriteFile(recordFile, FormatRewriteRecord(file.string(), "new"));
+    EXPECT_FALSE(AfxRecoverInterruptedWrite(file));
+    EXPECT_EQ(ReadFile(file), "new");
+    EXPECT_EQ(StateEntries(), std::vector<std::string>{});
+
+    // Another path's record, a record cut short, an empty one: not this file's.
+    const std::string whole = FormatRewriteRecord(file.string(), "restored");
+    for (const std::string& bytes : {FormatRewriteRecord((dir / "other.tlv").string(), "other"),
+                                     whole.substr(0, whole.size() - 1), whole + "x", std::string()}) {
+        WriteFile(recordFile, bytes);
+        EXPECT_FALSE(AfxRecoverInterruptedWrite(file));
+        EXPECT_EQ(ReadFile(file), "new");
+    }
+    EXPECT_EQ(ParseRewriteRecord(whole, file.string()), std::optional<std::string_view>("restored"));
+
+    // Written through a link, the record is the target's.
+    fs::create_symlink(file, dir / "link.tlv");
+    WriteFile(recordFile, whole);
+    EXPECT_TRUE(AfxRecoverInterruptedWrite((dir / "link.tlv").string()));
+    EXPECT_EQ(ReadFile(file), "restored");
+    EXPECT_FALSE(fs::exists(recordFile));
+
+    // A file removed since is not made again.
+    WriteFile(recordFile, whole);
+    fs::remove(file);
+    EXPECT_FALSE(AfxRecoverInterruptedWrite(file));
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_FALSE(fs::exists(recordFile));
+}
+
+TEST_F(AtomicFileTest, NoRewriteInPlaceWithoutAStateFolderToGuardIt)
+{
+    const fs::path file = dir / "list.tlv";
+    WriteFile(file, "old");
+    GiveToUser(file);
+    chmod(dir.c_str(), 0555);
+    setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);  // cannot be made there
+    const int code = AsUser([&] {
+        int error = 0;
+        return WriteFileAtomically(file, "new", true, &error) ? 0 : error;
+    });
+    EXPECT_EQ(code, getuid() == 0 ? EACCES : code);
+    EXPECT_NE(code, 0);
+    EXPECT_EQ(ReadFile(file), "old");
+}
+
+TEST_F(AtomicFileTest, AnotherUsersFileIsNeitherReplacedNorRewritten)
+{
+    if (getuid() != 0)
+        GTEST_SKIP() << "needs root: the file must belong to another user than the writer";
+    // Root's file, writable by all, in a folder all may write to.
+    const fs::path file = dir / "list.tlv";
+    WriteFile(file, "root's");
+    chmod(file.c_str(), 0666);
+    const int code = AsUser([&] {
+        int error = 0;
+        return WriteFileAtomically(file, "mine", true, &error) ? 0 : error;
+    });
+    EXPECT_EQ(code, EACCES);
+    EXPECT_EQ(ReadFile(file), "root's");
+    struct stat st {};
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 0u) << "still root's";
+    // Nor in place, where the folder takes no new file.
+    chmod(dir.c_str(), 0555);
+    EXPECT_EQ(AsUser([&] { return WriteFileAtomically(file, "mine") ? 0 : 1; }), 1);
+    EXPECT_EQ(ReadFile(file), "root's");
+    chmod(dir.c_str(), 0777);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
+TEST_F(AtomicFileTest, ALinkInAStickyFolderIsFollowedOnlyWhenItIsTheUsersOrTheFolderOwners)
+{
+    if (getuid() != 0)
+        GTEST_SKIP() << "needs root: the planted link must belong to another user";
+    const fs::path shared = dir / "shared";  // as /tmp
+    fs::create_directory(shared);
+    chmod(shared.c_str(), 01777);
+    const fs::path victim = dir / "victim.txt";
+    WriteFile(victim, "the victim's own");
+    chmod(victim.c_str(), 0600);
+    const fs::path planted = shared / "list.tlv";
+    fs::create_symlink(victim, planted);
+    ASSERT_EQ(lchown(planted.c_str(), kNobody, kNobody), 0);
+    fs::create_symlink(dir, shared / "folder");
+    ASSERT_EQ(lchown((shared / "folder").c_str(), kNobody, kNobody), 0);
+
+    int error = 0;
+    EXPECT_FALSE(WriteFileAtomically(planted, "list", true, &error));
+    EXPECT_EQ(error, EACCES);
+    EXPECT_FALSE(WriteFileAtomically(shared / "folder" / "victim.txt", "list", true, &error));
+    EXPECT_EQ(error, EACCES) << "a planted link to a folder on the way counts too";
+    EXPECT_FALSE(AfxRecoverInterruptedWrite(planted));
+    EXPECT_EQ(ReadFile(victim), "the victim's own");
+    EXPECT_EQ(ModeOf(victim), 0600u);
+    EXPECT_TRUE(fs::is_symlink(planted));
+    EXPECT_EQ(std::distance(fs::directory_iterator(shared), fs::directory_iterator()), 2) << "no temporary file";
+
+    // The user's own link is followed there,
+    ASSERT_EQ(lchown(planted.c_str(), 0, 0), 0);
+    EXPECT_TRUE(WriteFileAtomically(planted, "through my link"));
+    EXPECT_EQ(ReadFile(victim), "through my link");
+    // and so is one of the folder's owner,
+    ASSERT_EQ(chown(shared.c_str(), kNobody, kNobody), 0);
+    ASSERT_EQ(lchown(planted.c_str(), kNobody, kNobody), 0);
+    EXPECT_TRUE(WriteFileAtomically(planted, "through the owner's link"));
+    EXPECT_EQ(ReadFile(victim), "through the owner's link");
+    // and anyone's in a folder that is not sticky.
+    ASSERT_EQ(chown(shared.c_str(), 0, 0), 0);
+    chmod(shared.c_str(), 0777);
+    EXPECT_TRUE(WriteFileAtomically(shared / "folder" / "victim.txt", "through another's link"));
+    EXPECT_EQ(ReadFile(victim), "through another's link");
+    EXPECT_TRUE(fs::is_symlink(planted));
+}
+
+TEST_F(AtomicFileTest, FilesKeptAsideAreTheOwnersAlone)
+{
+    const mode_t mask = umask(022);
+    WriteFileAtomically(dir / "usual", "x");
+    EXPECT_EQ(ModeOf(dir / "usual"), 0644u);
+    WriteFileAtomically(dir / "aside", "x", true, nullptr, FileAccess::OwnerOnly);
+    EXPECT_EQ(ModeOf(dir / "aside"), 0600u);
+    WriteFileAtomically(dir / "usual", "y", true, nullptr, FileAccess::OwnerOnly);
+    EXPECT_EQ(ModeOf(dir / "usual"), 0600u) << "an old file too";
+    WriteFile(dir / "shared", "contents");
+    chmod((dir / "shared").c_str(), 0644);
+    ASSERT_TRUE(CopyFileA((dir / "shared").c_str(), (dir / "copy").c_str(), TRUE));
+    EXPECT_EQ(ModeOf(dir / "copy"), 0600u);
+    EXPECT_EQ(ReadFile(dir / "copy"), "contents");
+    umask(mask);
 }
 
 TEST(FullPathName, RelativeNamesAreTakenFromTheCurrentFolder)

@@ -260,6 +260,9 @@ TEST_F(RegistryFile, DamagedFileReadsEmptyAndIsKeptAsideBeforeTheFirstWrite)
                 backup = Folder() + "/" + name;
         ASSERT_FALSE(backup.empty()) << "the damaged file must be kept";
         EXPECT_EQ(ReadFile(backup), bytes);
+        struct stat st {};
+        ASSERT_EQ(stat(backup.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u) << "a copy aside is the user's alone";
     }
 }
 

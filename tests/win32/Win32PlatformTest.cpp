@@ -7,6 +7,7 @@
 #include "platform/FileFind.h"
 #include "platform/ListCtrl.h"
 #include "platform/Sound.h"
+#include "platform/portable/RewriteRecord.h"
 #include "platform/win32/Internal.h"
 #include "res/Resources.h"
 #include "res/resource.h"
@@ -92,6 +93,32 @@ TEST_F(TempFolder, ReplacesWholeFilesAndRefusesWriteProtectedOnes)
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir))
         ++entries;
     EXPECT_EQ(entries, 1u) << "no temporary file left behind";
+}
+
+// What a kill in the middle of a save in place leaves: the record of the
+// whole new list in %LOCALAPPDATA%\Talvo and a file holding the new list's
+// start and the old one's end. The next read finishes the save.
+TEST_F(TempFolder, ASaveInPlaceCutShortIsFinishedAtTheNextRead)
+{
+    const std::string file = Name("lista.tlv");
+    const std::string fresh = "Talvo_1.2\r\nny\r\n", old = "Talvo_1.2\r\ngammal och mycket l\xC3\xA4ngre\r\n";
+    std::ofstream(fs::path(AfxWide(file)), std::ios::binary) << fresh + old.substr(fresh.size());
+    wchar_t local[MAX_PATH], full[MAX_PATH];
+    ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local)));
+    const fs::path state = fs::path(local) / "Talvo";
+    fs::create_directories(state);
+    const DWORD n = ::GetFullPathNameW(AfxWide(file).c_str(), MAX_PATH, full, nullptr);
+    const std::string key = AfxNarrow(std::wstring_view(full, n));
+    const fs::path record = state / AfxWide(RewriteRecordName(key));
+    std::ofstream(record, std::ios::binary) << FormatRewriteRecord(key, fresh);
+
+    EXPECT_TRUE(AfxRecoverInterruptedWrite(file));
+    EXPECT_EQ(ReadFile(fs::path(AfxWide(file))), fresh);
+    EXPECT_FALSE(fs::exists(record));
+    EXPECT_FALSE(AfxRecoverInterruptedWrite(file)) << "nothing left to finish";
+    for (const auto& e : fs::directory_iterator(state))
+        if (e.path().filename().wstring().rfind(L"lista.tlv.torn-", 0) == 0)
+            fs::remove(e.path());
 }
 
 TEST_F(TempFolder, LeftoversOfDeadProcessesGoAtTheNextSave)
