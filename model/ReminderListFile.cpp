@@ -1,13 +1,12 @@
 #include "model/ReminderList.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/WholeFile.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string_view>
 
 namespace {
@@ -107,27 +106,6 @@ void AppendLine(std::string& out, const std::string& text)
 {
     out += text;
     out += "\r\n";
-}
-
-// Reads a regular file whole, in binary; false for anything else (a folder,
-// a device), which is not even opened: opening a FIFO would wait for a writer.
-bool ReadWholeFile(const std::string& path, std::string& bytes)
-{
-    std::error_code error;
-    const std::filesystem::path file(path);
-    if (!std::filesystem::is_regular_file(file, error))
-        return false;
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return false;
-    const std::uintmax_t size = std::filesystem::file_size(file, error);
-    bytes.clear();
-    if (!error && size < bytes.max_size())
-        bytes.reserve(std::size_t(size));
-    char buffer[65536];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
-        bytes.append(buffer, std::size_t(in.gcount()));
-    return !in.bad();
 }
 
 }  // namespace

@@ -43,7 +43,18 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
 // buffer is too small, the size it needs (with the terminator).
 DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart);
 #else
-// kernel32's; tests may name another program file.
+// kernel32's and shell32's over their wide calls, so that narrow text is
+// UTF-8 whatever the system's ANSI code page; lengths count bytes. Tests may
+// name another program file. A special folder whose UTF-8 form does not fit
+// MAX_PATH bytes is FALSE.
 DWORD AfxGetModuleFileName(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
-#define GetModuleFileNameA AfxGetModuleFileName
+BOOL AfxSHGetSpecialFolderPath(HWND hwndOwner, LPSTR lpszPath, int csidl, BOOL fCreate);
+int AfxSHCreateDirectoryEx(HWND hwnd, LPCSTR pszPath, const SECURITY_ATTRIBUTES* psa);
+BOOL AfxCopyFile(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists);
+DWORD AfxGetFullPathName(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart);
+#define GetModuleFileNameA      AfxGetModuleFileName
+#define SHGetSpecialFolderPathA AfxSHGetSpecialFolderPath
+#define SHCreateDirectoryExA    AfxSHCreateDirectoryEx
+#define CopyFileA               AfxCopyFile
+#define GetFullPathNameA        AfxGetFullPathName
 #endif

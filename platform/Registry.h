@@ -100,6 +100,19 @@ LONG RegCloseKey(HKEY hKey);
 // RegFlushKey or the end of the program.
 void AfxSetRegistryFlushScheduler(void (*schedule)());
 
+#ifdef _WIN32
+// advapi32's over its wide calls: text values (REG_SZ, REG_EXPAND_SZ,
+// REG_MULTI_SZ) are given and read as UTF-8 whatever the system's ANSI code
+// page, their sizes in bytes of UTF-8.
+LONG AfxRegQueryValueEx(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
+                        LPDWORD lpcbData);
+LONG AfxRegSetValueEx(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData, DWORD cbData);
+LONG AfxRegQueryValue(HKEY hKey, LPCSTR lpSubKey, LPSTR lpData, PLONG lpcbData);
+#define RegQueryValueExA AfxRegQueryValueEx
+#define RegSetValueExA   AfxRegSetValueEx
+#define RegQueryValueA   AfxRegQueryValue
+#endif
+
 #ifndef _WIN32
 // Where the store lives for the current environment.
 std::string RegistryStoreFolder();

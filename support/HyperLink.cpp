@@ -2,6 +2,8 @@
 
 #include "platform/Shell.h"
 
+#include <vector>
+
 const COLORREF CHyperLink::s_crLink = RGB(0, 0, 255);
 const COLORREF CHyperLink::s_crActive = RGB(0, 128, 128);
 const COLORREF CHyperLink::s_crFollowed = RGB(128, 0, 128);
@@ -225,9 +227,16 @@ LONG CHyperLink::ReadClassKeyDefault(HKEY root, LPCSTR subKey, CString& out)
     const LONG result = RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE, &key);
     if (result != ERROR_SUCCESS)
         return result;
-    char buffer[MAX_PATH] = {};
-    LONG size = sizeof buffer;
-    out = RegQueryValueA(key, nullptr, buffer, &size) == ERROR_SUCCESS ? buffer : "";
+    // Sized from the answer: a UTF-8 path (a browser under C:\Users\Björn)
+    // takes more bytes than it has characters.
+    LONG size = 0;
+    std::vector<char> buffer;
+    if (RegQueryValueA(key, nullptr, nullptr, &size) == ERROR_SUCCESS && size >= 0) {
+        buffer.assign(std::size_t(size) + 1, '\0');
+        if (RegQueryValueA(key, nullptr, buffer.data(), &size) != ERROR_SUCCESS)
+            buffer.clear();
+    }
+    out = buffer.empty() ? "" : buffer.data();
     RegCloseKey(key);
     return 0;
 }

@@ -336,7 +336,12 @@ HINSTANCE AfxShellExecute(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR l
     if (AfxWin32Seam().recording)
         AfxWin32Seam().shellRuns.push_back({lpOperation ? lpOperation : "", lpFile ? lpFile : "",
                                             lpParameters ? lpParameters : ""});
-    return ::ShellExecuteA(hwnd, lpOperation, lpFile, lpParameters, lpDirectory, nShowCmd);
+    const auto wide = [](LPCSTR text) { return text ? AfxWide(text) : std::wstring(); };
+    const std::wstring operation = wide(lpOperation), file = wide(lpFile), parameters = wide(lpParameters),
+                       directory = wide(lpDirectory);
+    return ::ShellExecuteW(hwnd, lpOperation ? operation.c_str() : nullptr, lpFile ? file.c_str() : nullptr,
+                           lpParameters ? parameters.c_str() : nullptr, lpDirectory ? directory.c_str() : nullptr,
+                           nShowCmd);
 }
 
 BOOL AfxCreateProcess(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECURITY_ATTRIBUTES lpProcessAttributes,
@@ -360,16 +365,53 @@ BOOL AfxCreateProcess(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECURITY_
         }
         AfxWin32Seam().programsStarted.push_back(args);
     }
-    return ::CreateProcessA(lpApplicationName, lpCommandLine, lpProcessAttributes, lpThreadAttributes,
-                            bInheritHandles, dwCreationFlags, lpEnvironment, lpCurrentDirectory, lpStartupInfo,
+    // The wide call, whose command line it may write to.
+    const std::wstring application = lpApplicationName ? AfxWide(lpApplicationName) : std::wstring();
+    const std::wstring directory = lpCurrentDirectory ? AfxWide(lpCurrentDirectory) : std::wstring();
+    std::wstring commandLine = lpCommandLine ? AfxWide(lpCommandLine) : std::wstring();
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring desktop, title;
+    if (lpStartupInfo) {
+        desktop = lpStartupInfo->lpDesktop ? AfxWide(lpStartupInfo->lpDesktop) : std::wstring();
+        title = lpStartupInfo->lpTitle ? AfxWide(lpStartupInfo->lpTitle) : std::wstring();
+        startup.lpDesktop = lpStartupInfo->lpDesktop ? desktop.data() : nullptr;
+        startup.lpTitle = lpStartupInfo->lpTitle ? title.data() : nullptr;
+        startup.dwX = lpStartupInfo->dwX;
+        startup.dwY = lpStartupInfo->dwY;
+        startup.dwXSize = lpStartupInfo->dwXSize;
+        startup.dwYSize = lpStartupInfo->dwYSize;
+        startup.dwXCountChars = lpStartupInfo->dwXCountChars;
+        startup.dwYCountChars = lpStartupInfo->dwYCountChars;
+        startup.dwFillAttribute = lpStartupInfo->dwFillAttribute;
+        startup.dwFlags = lpStartupInfo->dwFlags;
+        startup.wShowWindow = lpStartupInfo->wShowWindow;
+        startup.hStdInput = lpStartupInfo->hStdInput;
+        startup.hStdOutput = lpStartupInfo->hStdOutput;
+        startup.hStdError = lpStartupInfo->hStdError;
+    }
+    return ::CreateProcessW(lpApplicationName ? application.c_str() : nullptr,
+                            lpCommandLine ? commandLine.data() : nullptr, lpProcessAttributes, lpThreadAttributes,
+                            bInheritHandles, dwCreationFlags, lpEnvironment,
+                            lpCurrentDirectory ? directory.c_str() : nullptr, lpStartupInfo ? &startup : nullptr,
                             lpProcessInformation);
 }
 
 DWORD AfxGetModuleFileName(HMODULE hModule, LPSTR lpFilename, DWORD nSize)
 {
-    const auto& name = AfxWin32Seam().moduleFileName;
-    if (!name || hModule)
-        return ::GetModuleFileNameA(hModule, lpFilename, nSize);
+    std::optional<std::string> name = AfxWin32Seam().moduleFileName;
+    if (!name || hModule) {
+        // The wide name, however long, in UTF-8.
+        std::wstring wide(MAX_PATH, L'\0');
+        DWORD n = 0;
+        while ((n = ::GetModuleFileNameW(hModule, wide.data(), DWORD(wide.size()))) >= wide.size() &&
+               wide.size() < 32768)
+            wide.resize(wide.size() * 2);
+        if (n == 0 || n >= wide.size())
+            return 0;
+        wide.resize(n);
+        name = AfxNarrow(wide);
+    }
     if (nSize == 0)
         return 0;
     // As Windows: a name that does not fit is cut, and the size returned.

@@ -183,22 +183,46 @@ int AfxMessageBox(UINT nIDPrompt, UINT type, UINT nIDHelp)
     return AfxMessageBox(text ? text : "", type, nIDHelp == UINT(-1) ? nIDPrompt : nIDHelp);
 }
 
+namespace {
+
+// The process's own arguments come from the wide command line, in UTF-8: the
+// C runtime's argv is in the ANSI code page, which is UTF-8 only where the
+// manifest's code page is honoured (Windows 10 1903 on), so "Björn" would
+// not survive elsewhere. Arguments a caller made up are taken as given.
+std::vector<std::string> Arguments(int argc, char** argv)
+{
+    std::vector<std::string> args;
+    int count = 0;
+    LPWSTR* wide = argv && argv == __argv ? ::CommandLineToArgvW(::GetCommandLineW(), &count) : nullptr;
+    if (wide && count == argc) {
+        for (int i = 0; i < count; ++i)
+            args.push_back(AfxNarrow(wide[i]));
+    } else {
+        for (int i = 0; i < argc; ++i)
+            args.emplace_back(argv && argv[i] ? argv[i] : "");
+    }
+    if (wide)
+        ::LocalFree(wide);
+    return args;
+}
+
+}  // namespace
+
 BOOL AfxWinInit(int argc, char** argv)
 {
+    const std::vector<std::string> args = Arguments(argc, argv);
+    g_arguments.assign(args.begin() + (args.empty() ? 0 : 1), args.end());
     // The command line: the arguments joined by single blanks.
-    g_arguments.clear();
-    for (int i = 1; i < argc; ++i)
-        g_arguments.emplace_back(argv[i] ? argv[i] : "");
     std::string cmd;
-    for (int i = 1; i < argc; ++i) {
+    for (std::size_t i = 1; i < args.size(); ++i) {
         if (i > 1)
             cmd += ' ';
-        cmd += argv[i] ? argv[i] : "";
+        cmd += args[i];
     }
     g_cmdLine.assign(cmd.begin(), cmd.end());
     g_cmdLine.push_back('\0');
 
-    std::string exe = argc > 0 && argv[0] ? argv[0] : "talvo";
+    std::string exe = !args.empty() && !args[0].empty() ? args[0] : "talvo";
     if (auto slash = exe.find_last_of("\\/"); slash != std::string::npos)
         exe = exe.substr(slash + 1);
     if (auto dot = exe.find_last_of('.'); dot != std::string::npos && dot > 0)

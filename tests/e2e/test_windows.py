@@ -68,6 +68,17 @@ class Wine:
     def appdata(self):
         return self.profile() / "AppData" / "Roaming"
 
+    def redirect_appdata(self, user):
+        """Points the user's AppData at C:\\users\\<user>\\AppData\\Roaming, as a
+        redirected profile does (Wine 8 takes the profile folder's name from
+        the Unix user, not from WINEUSERNAME); returns that folder."""
+        folder = self.prefix / "drive_c" / "users" / user / "AppData" / "Roaming"
+        folder.mkdir(parents=True)
+        r = self.run("reg", "add", r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders",
+                     "/v", "AppData", "/t", "REG_EXPAND_SZ", "/d", self.windows_path(folder), "/f")
+        assert r.returncode == 0, "reg add of AppData"
+        return folder
+
     def registry_values(self, key):
         """Values of an HKCU key as `reg query` lists them ({name: (type, data)}),
         or None when the key is missing."""
@@ -80,6 +91,17 @@ class Wine:
         text = out.read_bytes().decode("utf-8", errors="replace")
         return {m.group(1): (m.group(2), m.group(3).strip())
                 for m in re.finditer(r"^\s+(\S+)\s+(REG_\w+)\s*(.*)$", text, re.M)}
+
+    def registry_string(self, key, name):
+        """A text value of an HKCU key, or None. `reg query` prints in the
+        OEM code page, which has no "☃"; `reg export` writes UTF-16."""
+        out = self.s.logs / "reg-export.reg"
+        r = self.run("reg", "export", "HKCU\\" + key, self.windows_path(out), "/y")
+        if r.returncode != 0:
+            return None
+        text = out.read_bytes().decode("utf-16")
+        m = re.search(r'^"%s"="((?:[^"\\]|\\.)*)"\r?$' % re.escape(name), text, re.M)
+        return re.sub(r"\\(.)", r"\1", m.group(1)) if m else None
 
     def windows_path(self, path):
         """The path as a Windows program names it: C: is the prefix's drive_c,
@@ -194,6 +216,63 @@ class WindowsProgram(h.E2ETest):
         self.save_and_wait(s, win, linux_file)
         self.assertEqual(linux_file.read_bytes(), windows_bytes)
         self.quit_with_ja(s, win, proc)
+
+    def start_and_wait_main(self, s, wine, exe, title, *args):
+        """Starts talvo.exe and waits for its main window; a message box
+        ("Det gick inte att läsa filen") coming up first fails the test."""
+        proc = wine.start(exe, *args)
+
+        def up():
+            if s.x.windows_named(exact="Talvo"):
+                return "box"
+            return s.x.windows_named(exact=title) and "main"
+
+        self.assertEqual(h.wait_until(up, 60, what="the window %r" % title), "main",
+                         "a message box came up at start: the list was not read")
+        return proc, self.wait_window(s, title)
+
+    def add_save_and_quit(self, s, wine, exe, data_file, title, text, *args):
+        """A start on data_file: a reminder typed and saved with real keys,
+        then quit. The start reads the list without a box and sets nothing
+        aside; returns the texts saved."""
+        proc, win = self.start_and_wait_main(s, wine, exe, title, *args)
+        s.x.activate(win)
+        s.x.key("F2")
+        time.sleep(0.2)
+        s.x.type(text)
+        s.x.key("Return")
+        time.sleep(0.3)
+        self.save_and_wait(s, win, data_file)
+        texts = h.texts_in(data_file)
+        self.quit_with_ja(s, win, proc)
+        self.assertEqual(sorted(p.name for p in data_file.parent.glob("*.unreadable-*")), [], "nothing set aside")
+        return texts
+
+    def test_lists_under_swedish_folder_and_file_names_are_read_again(self):
+        # The profile is "C:\users\Björn Åsa": the default list is
+        # %APPDATA%\Talvo\talvo.tlv under it.
+        s, wine, exe = self.fresh_wine()
+        data_file = wine.redirect_appdata("Björn Åsa") / "Talvo" / "talvo.tlv"
+        self.assertEqual(self.add_save_and_quit(s, wine, exe, data_file, TITLE, "Forsta start"), ["Forsta start"])
+        self.assertEqual(wine.registry_string(r"Software\Lindqvarn\Talvo\Settings", "LastFile"),
+                         wine.windows_path(data_file))
+        # The next start reads the list it named last.
+        self.assertCountEqual(self.add_save_and_quit(s, wine, exe, data_file, TITLE, "Andra start"),
+                              ["Forsta start", "Andra start"])
+
+        # A list named on the command line, in "Åsa Björk ☃" and named with å, ä, ö.
+        folder = data_file.parents[3] / "Åsa Björk ☃"
+        folder.mkdir()
+        other = folder / "påminnelser ä ö.tlv"
+        h.write_tlv(other, [("Fran Linux", 2000000000, 1, 86400, 0)])
+        arg = wine.windows_path(other)
+        title = "Talvo - " + other.name
+        self.assertCountEqual(self.add_save_and_quit(s, wine, exe, other, title, "Fran kommandoraden", arg),
+                              ["Fran Linux", "Fran kommandoraden"])
+        self.assertCountEqual(self.add_save_and_quit(s, wine, exe, other, title, "Igen", arg),
+                              ["Fran Linux", "Fran kommandoraden", "Igen"])
+        self.assertEqual(wine.registry_string(r"Software\Lindqvarn\Talvo\Settings", "LastFile"), arg)
+        self.assertCountEqual(h.texts_in(data_file), ["Forsta start", "Andra start"], "the default list untouched")
 
     def test_esc_hides_and_the_hotkey_brings_the_window_back_with_the_keyboard(self):
         s, wine, exe = self.fresh_wine()

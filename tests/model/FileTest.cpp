@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <fstream>
 #include <sstream>
 #ifndef _WIN32
@@ -181,6 +183,45 @@ TEST_F(FileTest, RefusesWithoutNameOrReadableFile)
     list.SetFileName(fifo.string().c_str());
     EXPECT_FALSE(list.Load());
     EXPECT_EQ(list.GetCount(), 1);
+#endif
+}
+
+// Narrow text is UTF-8 on both systems, paths included: a list in a folder
+// named with Å, ö and a snowman is saved under that very name and read back.
+TEST_F(FileTest, SavesAndLoadsUnderNonAsciiFolderAndFileNames)
+{
+    const fs::path folder = dir / fs::path(u8"Åsa Björk ☃");
+    fs::create_directories(folder);
+    const fs::path named = folder / fs::path(u8"påminnelser.tlv");
+    const std::u8string u8 = named.u8string();
+    const std::string utf8(u8.begin(), u8.end());
+    list.SetFileName(utf8.c_str());
+    list.Add("Ring Åsa", 5, true, 86400, false);
+    ASSERT_TRUE(list.Save());
+    EXPECT_NE(ReadFile(named).find("Ring Åsa"), std::string::npos) << "written under the name given";
+
+    CReminderList back;
+    back.SetFileName(utf8.c_str());
+    ASSERT_TRUE(back.Load());
+    EXPECT_EQ(back.m_reminders, list.m_reminders);
+
+    // The folder itself is no list; nothing else appeared beside the file.
+    back.SetFileName(std::string(utf8, 0, utf8.size() - std::strlen("/påminnelser.tlv")).c_str());
+    EXPECT_FALSE(back.Load());
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+
+    // Bytes that are not UTF-8 (an ANSI name, "\xE5" for "å") name the same
+    // file for the writer and the reader.
+    const std::u8string base = dir.u8string();
+    const std::string ansi = std::string(base.begin(), base.end()) + "/\xE5.tlv";
+    back.SetFileName(ansi.c_str());
+    ASSERT_TRUE(back.Save());
+    CReminderList again;
+    again.SetFileName(ansi.c_str());
+    ASSERT_TRUE(again.Load());
+    EXPECT_EQ(again.m_reminders, list.m_reminders);
+#ifdef _WIN32
+    EXPECT_TRUE(fs::is_regular_file(dir / fs::path(u8"å.tlv"))) << "read as Windows-1252";
 #endif
 }
 

@@ -5,8 +5,11 @@
 #include "platform/AtomicFile.h"
 #include "platform/Dialog.h"
 #include "platform/FileFind.h"
+#include "platform/FileSystem.h"
 #include "platform/ListCtrl.h"
+#include "platform/Registry.h"
 #include "platform/Sound.h"
+#include "platform/WholeFile.h"
 #include "platform/portable/RewriteRecord.h"
 #include "platform/win32/Internal.h"
 #include "res/Resources.h"
@@ -149,6 +152,120 @@ TEST_F(TempFolder, FindsFilesByWildcardIgnoringCase)
     }
     EXPECT_EQ(found, (std::set<std::string>{"Lista.TLV", "b.tlv"}));
     EXPECT_FALSE(find.FindFile(Name("*.doc").c_str()));
+}
+
+std::string Utf8(const fs::path& p)
+{
+    const std::u8string s = p.u8string();
+    return std::string(s.begin(), s.end());
+}
+
+// This program has no manifest, so its ANSI code page is the locale's
+// (Windows-1252 under Wine in Swedish), as on Windows before 10 1903: the
+// file calls the program makes by their A names still take and give UTF-8.
+TEST_F(TempFolder, FileCallsTakeAndGiveUtf8WhateverTheCodePage)
+{
+    const fs::path folder = dir / fs::path(u8"Åsa Björk ☃");
+    const std::string name = Utf8(folder);
+    EXPECT_EQ(SHCreateDirectoryExA(nullptr, name.c_str(), nullptr), ERROR_SUCCESS);
+    ASSERT_TRUE(fs::is_directory(folder));
+
+    std::ofstream(folder / "lista.tlv", std::ios::binary) << "Talvo_1.2\r\n";
+    const std::string list = name + "\\lista.tlv", copy = name + "\\lista.tlv.unreadable-1";
+    std::string bytes;
+    EXPECT_TRUE(ReadWholeFile(list, bytes));
+    EXPECT_EQ(bytes, "Talvo_1.2\r\n");
+    EXPECT_FALSE(ReadWholeFile(name, bytes)) << "a folder";
+    EXPECT_TRUE(CopyFileA(list.c_str(), copy.c_str(), TRUE));
+    EXPECT_EQ(ReadFile(folder / "lista.tlv.unreadable-1"), "Talvo_1.2\r\n");
+    EXPECT_FALSE(CopyFileA(list.c_str(), copy.c_str(), TRUE)) << "an existing copy is kept";
+
+    // A relative name made absolute; lengths count bytes.
+    wchar_t before[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, before);
+    ASSERT_TRUE(::SetCurrentDirectoryW(folder.c_str()));
+    char full[MAX_PATH] = {};
+    LPSTR part = nullptr;
+    const DWORD n = GetFullPathNameA("påminnelser.tlv", sizeof full, full, &part);
+    char small[8] = {};
+    const DWORD needed = GetFullPathNameA("påminnelser.tlv", sizeof small, small, nullptr);
+    ::SetCurrentDirectoryW(before);
+    EXPECT_EQ(std::string(full, n), name + "\\påminnelser.tlv");
+    EXPECT_STREQ(part, "påminnelser.tlv");
+    EXPECT_EQ(needed, n + 1) << "the size it needs, with the terminator";
+
+    // The application-data folder of a profile redirected to that folder.
+    HKEY folders = nullptr;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                              0, KEY_QUERY_VALUE | KEY_SET_VALUE, &folders),
+              ERROR_SUCCESS);
+    std::vector<wchar_t> old(32768, L'\0');
+    DWORD oldType = 0, oldSize = DWORD(old.size() * sizeof(wchar_t));
+    const bool hadOld = ::RegQueryValueExW(folders, L"AppData", nullptr, &oldType,
+                                           reinterpret_cast<BYTE*>(old.data()), &oldSize) == ERROR_SUCCESS;
+    const std::wstring redirected = folder.wstring();
+    ::RegSetValueExW(folders, L"AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(redirected.c_str()),
+                     DWORD((redirected.size() + 1) * sizeof(wchar_t)));
+    char appData[MAX_PATH] = {};
+    const BOOL found = SHGetSpecialFolderPathA(nullptr, appData, CSIDL_APPDATA, TRUE);
+    if (hadOld)
+        ::RegSetValueExW(folders, L"AppData", 0, oldType, reinterpret_cast<const BYTE*>(old.data()), oldSize);
+    else
+        ::RegDeleteValueW(folders, L"AppData");
+    ::RegCloseKey(folders);
+    EXPECT_TRUE(found);
+    EXPECT_EQ(std::string(appData), name);
+}
+
+// Text values are stored as the text they stand for, and read back as UTF-8,
+// whatever the code page; a buffer too small is told the size in bytes.
+TEST(Registry, TextValuesAreUtf8WhateverTheCodePage)
+{
+    const std::wstring path = L"Software\\Lindqvarn\\Talvo\\Win32Test-" + std::to_wstring(::GetCurrentProcessId());
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                nullptr),
+              ERROR_SUCCESS);
+    const std::string text = "C:\\Users\\Björn\\Åsa Björk ☃\\lista.tlv";
+    EXPECT_EQ(RegSetValueExA(key, "LastFile", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                             DWORD(text.size() + 1)),
+              ERROR_SUCCESS);
+    wchar_t wide[128] = {};
+    DWORD wideSize = sizeof wide;
+    EXPECT_EQ(::RegQueryValueExW(key, L"LastFile", nullptr, nullptr, reinterpret_cast<BYTE*>(wide), &wideSize),
+              ERROR_SUCCESS);
+    EXPECT_EQ(std::wstring(wide), L"C:\\Users\\Bj\u00F6rn\\\u00C5sa Bj\u00F6rk \u2603\\lista.tlv");
+
+    DWORD type = 0, size = 0;
+    EXPECT_EQ(RegQueryValueExA(key, "LastFile", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, DWORD(REG_SZ));
+    EXPECT_EQ(size, text.size() + 1);
+    BYTE small[8] = {};
+    size = sizeof small;
+    EXPECT_EQ(RegQueryValueExA(key, "LastFile", nullptr, nullptr, small, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, text.size() + 1);
+    std::vector<BYTE> buffer(size);
+    EXPECT_EQ(RegQueryValueExA(key, "LastFile", nullptr, nullptr, buffer.data(), &size), ERROR_SUCCESS);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer.data())), text);
+
+    // The default value, as the web-page fallback reads it.
+    ::RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide), wideSize);
+    LONG defaultSize = 0;
+    EXPECT_EQ(RegQueryValueA(HKEY_CURRENT_USER, Utf8(path).c_str(), nullptr, &defaultSize), ERROR_SUCCESS);
+    std::vector<char> value(static_cast<std::size_t>(defaultSize));
+    EXPECT_EQ(RegQueryValueA(HKEY_CURRENT_USER, Utf8(path).c_str(), value.data(), &defaultSize), ERROR_SUCCESS);
+    EXPECT_EQ(std::string(value.data()), text);
+
+    // Bytes pass as bytes.
+    const BYTE binary[4] = {0x78, 0, 0, 0};
+    EXPECT_EQ(RegSetValueExA(key, "RemindTime", 0, REG_BINARY, binary, sizeof binary), ERROR_SUCCESS);
+    BYTE back[4] = {};
+    size = sizeof back;
+    EXPECT_EQ(RegQueryValueExA(key, "RemindTime", nullptr, &type, back, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, DWORD(REG_BINARY));
+    EXPECT_EQ(std::vector<BYTE>(back, back + size), std::vector<BYTE>(binary, binary + 4));
+    ::RegCloseKey(key);
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
 }
 
 // An asynchronous play answers before the file is read: the platform's
