@@ -7,6 +7,8 @@
 
 #include "platform/Instance.h"
 
+#include "platform/qt/Internal.h"
+
 #include "platform/qt/QtHandles.h"
 #include "platform/Trace.h"
 #include "platform/WinApp.h"
@@ -108,7 +110,7 @@ void Listen(const std::string& socketPath, UINT message)
         ::close(s);
         return;
     }
-    auto* notifier = new QSocketNotifier(s, QSocketNotifier::Read, QCoreApplication::instance());
+    auto* notifier = new QSocketNotifier(s, QSocketNotifier::Read, AfxProgramLifetime());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [s, message] {
         while (true) {
             const int client = ::accept4(s, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
