@@ -257,8 +257,8 @@ TEST_F(TempFolder, DesktopBrowserLookupPassesOverAFifo)
                 close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
     }
     EXPECT_TRUE(ended) << "the lookup waited on a FIFO";
-    const RegistryValue* command =
-        classes.get().FindValue("HKEY_CLASSES_ROOT\\htmlfile\\shell\\open\\command", "");
+    const auto desktop = classes.get();
+    const RegistryValue* command = desktop.FindValue("HKEY_CLASSES_ROOT\\htmlfile\\shell\\open\\command", "");
     ASSERT_TRUE(command);
     EXPECT_EQ(command->data, std::string("webb \"%1\"") + '\0');
     for (std::size_t i = 0; i < saved.size(); ++i) {
