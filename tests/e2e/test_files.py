@@ -1,5 +1,5 @@
 """The list and the settings on disk when things go wrong: unreadable and
-damaged files, permissions, leftovers of interrupted saves, a FIFO, and
+damaged files, permissions, leftovers of interrupted saves, and
 SIGTERM at awkward moments."""
 
 import os
@@ -172,19 +172,6 @@ class UnreadableFiles(h.E2ETest):
         self.assertTrue(copies[0].read_bytes() == big, "the big store is kept whole")
         self.assertEqual(h.read_registry(s.registry).get("LastFile"), str(s.data_file), "written anew")
         self.assertIn("too big to read; kept as %s" % copies[0], app.stderr())
-
-    def test_fifo_as_data_file_does_not_block_start(self):
-        # A FIFO cannot be read as a list: start-up says so at once (the load
-        # error comes before the window shows), instead of waiting for a writer.
-        s = self.session()
-        s.settings()
-        fifo = s.home / "ror.tlv"
-        os.mkfifo(fifo)
-        app = s.start_talvo([str(fifo)])
-        app.wait_box(15)
-        s.x.key("Return")
-        app.wait_no_box()
-        app.wait_main_window(15)
 
 
 class Saving(h.E2ETest):

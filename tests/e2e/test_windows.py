@@ -274,6 +274,33 @@ class WindowsProgram(h.E2ETest):
         self.assertEqual(wine.registry_string(r"Software\Lindqvarn\Talvo\Settings", "LastFile"), arg)
         self.assertCountEqual(h.texts_in(data_file), ["Forsta start", "Andra start"], "the default list untouched")
 
+    def test_command_line_options_answer_and_touch_nothing(self):
+        s, wine, exe = self.fresh_wine()
+        out = s.logs / "talvo-out.txt"
+
+        def run(*args):
+            with open(out, "wb") as f:
+                r = subprocess.run([WINE, str(exe)] + list(args), env=wine.env, stdin=subprocess.DEVNULL, stdout=f,
+                                   stderr=subprocess.STDOUT, timeout=60 * h.SCALE)
+            return r.returncode, out.read_bytes().decode("utf-8", errors="replace")
+
+        # Redirected to a file, the text goes there, as from a console.
+        self.assertEqual(run("--version"), (0, "Talvo 1.20\n"))
+        for flag in ("/?", "--help", "-h"):
+            status, text = run(flag)
+            self.assertEqual(status, 0, flag)
+            self.assertTrue(text.startswith("Användning: talvo [FLAGGA]... [--] [LISTA]\n"), text)
+        # A mistyped option: said on the standard error and, with no console
+        # to show it, in a box; the status is 2.
+        proc = wine.start(exe, "--frobnicate")
+        box = self.wait_window(s, "Talvo")
+        s.x.activate(box)
+        s.x.key("Return")
+        self.assertEqual(proc.wait(timeout=30 * h.SCALE), 2)
+        self.assertIn('Okänd flagga "--frobnicate"', (s.logs / "talvo-exe.log").read_bytes().decode("utf-8", "replace"))
+        self.assertFalse((wine.appdata() / "Talvo" / "talvo.tlv").exists(), "no list was made")
+        self.assertIsNone(wine.registry_string(r"Software\Lindqvarn\Talvo\Settings", "LastFile"))
+
     def test_esc_hides_and_the_hotkey_brings_the_window_back_with_the_keyboard(self):
         s, wine, exe = self.fresh_wine()
         # Ctrl+Alt+T, as the settings dialog stores it: the virtual key and

@@ -26,7 +26,7 @@ struct TlvHeader {
     std::string defaultText;
     long timeAdd = 0;
     bool remind = true;
-    long pushTime = 86400;
+    long long pushTime = 86400;  // as written: a damaged file may hold more than 32 bits
     bool push = false;
 };
 

@@ -209,7 +209,7 @@ TEST_F(MainWndTest, PushFieldShowsTheWholeStoredNumber)
 {
     // The largest interval, and a damaged header's 4000000000, read with
     // wrap-around as -294967296: each is shown whole, not its last digits.
-    for (long stored : {2147483647L, 4000000000L}) {
+    for (long long stored : {2147483647LL, 4000000000LL}) {
         const std::string f = Path("f.tlv");
         TlvHeader h{"", 0, true, stored, true};
         WriteTlv(f, {}, h);
