@@ -3,6 +3,7 @@
 
 #include "platform/Registry.h"
 
+#include "platform/portable/DefaultValueRead.h"
 #include "platform/portable/RegistryStore.h"
 #include "platform/posix/RegistryFile.h"
 #include "platform/posix/WebBrowser.h"
@@ -200,18 +201,7 @@ LONG RegQueryValueA(HKEY hKey, LPCSTR lpSubKey, LPSTR lpData, PLONG lpcbData)
     DWORD size = lpcbData ? DWORD(*lpcbData) : 0;
     result = RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<LPBYTE>(lpData), lpcbData ? &size : nullptr);
     RegCloseKey(key);
-    // A key without a default value reads as an empty text.
-    if (result == ERROR_FILE_NOT_FOUND) {
-        if (lpData && lpcbData && *lpcbData > 0)
-            lpData[0] = '\0';
-        size = 1;
-        result = ERROR_SUCCESS;
-    } else if (result == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ) {
-        result = ERROR_INVALID_DATA;
-    }
-    if (lpcbData)
-        *lpcbData = LONG(size);
-    return result;
+    return AfxFinishDefaultValueRead(result, type, size, lpData, lpcbData);
 }
 
 LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD dwType, const BYTE* lpData,

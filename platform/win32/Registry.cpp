@@ -4,6 +4,7 @@
 
 #include "platform/Registry.h"
 
+#include "platform/portable/DefaultValueRead.h"
 #include "platform/win32/Internal.h"
 
 #include <cstring>
@@ -77,16 +78,5 @@ LONG AfxRegQueryValue(HKEY hKey, LPCSTR lpSubKey, LPSTR lpData, PLONG lpcbData)
                                      lpcbData ? &size : nullptr);
     if (key != hKey)
         ::RegCloseKey(key);
-    // As the system's: a key without a default value reads as an empty text.
-    if (result == ERROR_FILE_NOT_FOUND) {
-        if (lpData && lpcbData && *lpcbData > 0)
-            lpData[0] = '\0';
-        size = 1;
-        result = ERROR_SUCCESS;
-    } else if (result == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ) {
-        result = ERROR_INVALID_DATA;
-    }
-    if (lpcbData)
-        *lpcbData = LONG(size);
-    return result;
+    return AfxFinishDefaultValueRead(result, type, size, lpData, lpcbData);
 }
