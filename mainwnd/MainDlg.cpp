@@ -266,6 +266,9 @@ void CMainDlg::OnSettings()
     if (dlg.DoModal() != IDOK)
         return;
     Trace("User pressed OK.\n");
+    // At once, not only at quit: a program that is killed keeps the change,
+    // and another Talvo that starts sees it.
+    SaveSettings();
     if (m_data.m_bViewPushTime != viewPushTime)
         UpdateList(-1);
     ResetAlarmTimer();

@@ -7,14 +7,64 @@
 #include "support/Registry.h"
 #include "support/ShellHelpers.h"
 
+#include <map>
+#include <string>
+
 namespace {
 
 constexpr const char* kSettingsKey = "Software\\Lindqvarn\\Talvo\\Settings";
 constexpr int kDefaultRemindTime = 120;
 
+// Each value as this program last read it from the store or wrote it there.
+// A save writes only the values that differ: a value another Talvo, or the
+// user by hand, changed in the meantime stays as they left it unless this
+// program changed it too. A value not in here (nothing loaded yet, or its
+// write failed) is written.
+struct StoredValues {
+    std::map<std::string, DWORD> numbers;
+    std::map<std::string, std::string> texts;
+};
+StoredValues g_stored;
+
 bool ReadBool(CRegistry& reg, const char* name, bool defaultValue)
 {
-    return reg.ReadDword(name, defaultValue ? 1 : 0) != 0;
+    const bool value = reg.ReadDword(name, defaultValue ? 1 : 0) != 0;
+    g_stored.numbers[name] = value ? 1 : 0;
+    return value;
+}
+
+WORD ReadWord(CRegistry& reg, const char* name)
+{
+    const WORD value = WORD(reg.ReadDword(name, 0) & 0xFFFF);
+    g_stored.numbers[name] = value;
+    return value;
+}
+
+CString ReadText(CRegistry& reg, const char* name, const CString& defaultValue)
+{
+    CString value = reg.ReadString(name, defaultValue);
+    g_stored.texts[name] = value.GetString();
+    return value;
+}
+
+void WriteNumber(CRegistry& reg, const char* name, DWORD value)
+{
+    const auto stored = g_stored.numbers.find(name);
+    if (stored != g_stored.numbers.end() && stored->second == value)
+        return;
+    if (reg.WriteDword(name, value))
+        g_stored.numbers[name] = value;
+}
+
+void WriteBool(CRegistry& reg, const char* name, bool value) { WriteNumber(reg, name, value ? 1 : 0); }
+
+void WriteText(CRegistry& reg, const char* name, const CString& value)
+{
+    const auto stored = g_stored.texts.find(name);
+    if (stored != g_stored.texts.end() && stored->second == value.GetString())
+        return;
+    if (reg.WriteString(name, value))
+        g_stored.texts[name] = value.GetString();
 }
 
 }  // namespace
@@ -24,11 +74,12 @@ void LoadSettings(CReminderData& data)
     CRegistry reg;
     reg.SetRootKey(HKEY_CURRENT_USER);
     reg.SetKey(kSettingsKey, TRUE);
+    g_stored = StoredValues();
 
     data.m_bDoAlarm = ReadBool(reg, "DoAlarm", true);
     data.m_bAutoSave = ReadBool(reg, "AutoSave", true);
-    data.m_wHotKey = WORD(reg.ReadDword("HotKey", 0) & 0xFFFF);
-    data.m_wHotModifier = WORD(reg.ReadDword("HotModifier", 0) & 0xFFFF);
+    data.m_wHotKey = ReadWord(reg, "HotKey");
+    data.m_wHotModifier = ReadWord(reg, "HotModifier");
     data.m_bStartMinimized = ReadBool(reg, "StartMinimized", false);
     data.m_bViewPushTime = ReadBool(reg, "ViewPushTime", true);
     data.m_bPushOnMinimize = ReadBool(reg, "PushOnMinize", true);
@@ -39,11 +90,14 @@ void LoadSettings(CReminderData& data)
 
     if (data.m_nRemindTime < 1)
         data.m_nRemindTime = kDefaultRemindTime;
+    // As it would be written: a stored value below 1 is not written back
+    // as 120 unless the user sets the time.
+    g_stored.numbers["RemindTime"] = static_cast<DWORD>(data.m_nRemindTime);
 
     CString defaultSound;
     defaultSound.LoadString(IDS_DEFAULT_SOUND);
-    data.m_strSoundFileAlarm = reg.ReadString("SoundFileAlarm", defaultSound);
-    data.m_reminderList.SetFileName(reg.ReadString("LastFile", ""));
+    data.m_strSoundFileAlarm = ReadText(reg, "SoundFileAlarm", defaultSound);
+    data.m_reminderList.SetFileName(ReadText(reg, "LastFile", ""));
 }
 
 void SaveSettings(const CReminderData& data)
@@ -53,20 +107,20 @@ void SaveSettings(const CReminderData& data)
     reg.SetRootKey(HKEY_CURRENT_USER);
     reg.SetKey(kSettingsKey, TRUE);
 
-    reg.WriteDword("DoAlarm", data.m_bDoAlarm ? 1 : 0);
-    reg.WriteDword("AutoSave", data.m_bAutoSave ? 1 : 0);
-    reg.WriteDword("HotKey", data.m_wHotKey);
-    reg.WriteDword("HotModifier", data.m_wHotModifier);
-    reg.WriteDword("StartMinimized", data.m_bStartMinimized ? 1 : 0);
-    reg.WriteDword("ViewPushTime", data.m_bViewPushTime ? 1 : 0);
-    reg.WriteDword("PushOnMinize", data.m_bPushOnMinimize ? 1 : 0);
-    reg.WriteDword("DoRemind", data.m_bDoRemind ? 1 : 0);
-    reg.WriteDword("RemindTime", static_cast<DWORD>(data.m_nRemindTime));
-    reg.WriteDword("BlinkOnAlarm", data.m_bBlinkOnAlarm ? 1 : 0);
-    reg.WriteDword("PlaySound", data.m_bPlaySound ? 1 : 0);
+    WriteBool(reg, "DoAlarm", data.m_bDoAlarm);
+    WriteBool(reg, "AutoSave", data.m_bAutoSave);
+    WriteNumber(reg, "HotKey", data.m_wHotKey);
+    WriteNumber(reg, "HotModifier", data.m_wHotModifier);
+    WriteBool(reg, "StartMinimized", data.m_bStartMinimized);
+    WriteBool(reg, "ViewPushTime", data.m_bViewPushTime);
+    WriteBool(reg, "PushOnMinize", data.m_bPushOnMinimize);
+    WriteBool(reg, "DoRemind", data.m_bDoRemind);
+    WriteNumber(reg, "RemindTime", static_cast<DWORD>(data.m_nRemindTime));
+    WriteBool(reg, "BlinkOnAlarm", data.m_bBlinkOnAlarm);
+    WriteBool(reg, "PlaySound", data.m_bPlaySound);
 
-    reg.WriteString("LastFile", data.m_reminderList.GetFileName());
-    reg.WriteString("SoundFileAlarm", data.m_strSoundFileAlarm);
+    WriteText(reg, "LastFile", data.m_reminderList.GetFileName());
+    WriteText(reg, "SoundFileAlarm", data.m_strSoundFileAlarm);
 }
 
 CString SoundFilePath(const CString& soundFile)

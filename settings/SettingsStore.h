@@ -8,9 +8,13 @@
 class CReminderData;
 
 // Fills every settings field and the list's file name ("LastFile"), with the
-// defaults for values that are missing or unreadable. Creates the key.
+// defaults for values that are missing or unreadable. Creates the key, and
+// remembers each value as loaded.
 void LoadSettings(CReminderData& data);
-// Writes every settings field and the list's file name. Failures are silent.
+// Writes the settings fields and the list's file name that differ from what
+// was last loaded or written (every one when nothing was loaded), so values
+// this program did not change keep what others wrote. Failures are silent;
+// a value whose write failed is tried again at the next save.
 void SaveSettings(const CReminderData& data);
 // The file the alarm and the sound test play: a bare file name is the
 // program's own, beside it; a name with a folder is used as it is.

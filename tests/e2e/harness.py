@@ -612,6 +612,21 @@ class App(Proc):
                 "Avbryt": ["Return"], "Esc": ["Escape"]}[answer]
         self.x.key(*keys)
 
+    def change_settings(self, *keys):
+        """Ctrl+I, the keys in the settings dialog, then OK (Return); waits
+        until the dialog has closed."""
+        self.focus_main()
+        self.x.key("ctrl+i")
+        dialog = self.wait_other_window()
+        if self.x.focus_window() != dialog[0]:
+            self.x.activate(dialog[0])
+        time.sleep(0.3)
+        for k in keys:
+            self.x.key(k)
+            time.sleep(0.2)
+        self.x.key("Return")
+        wait_until(lambda: dialog[0] not in [w for w, _ in self.windows()], 10, what="the settings dialog to close")
+
     def open_quit_box(self):
         """Arkiv -> Avsluta through the menu mnemonics."""
         self.focus_main()

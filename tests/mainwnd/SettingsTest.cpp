@@ -4,11 +4,14 @@
 
 #include "platform/CommonDialogs.h"
 #include "platform/FileSystem.h"
+#include "platform/Registry.h"
 #include "support/ShellHelpers.h"
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #ifndef _WIN32
@@ -58,6 +61,32 @@ struct Probe {
 };
 
 void ClickOk(HWND hDlg) { testhooks::ClickButton(Ctl(hDlg, IDOK)); }
+
+// A number of the settings store as it is now, for another program: on
+// Linux the store's file itself, not what this process still holds back.
+long StoredNumber(const std::string& configFolder, const char* name)
+{
+#ifdef _WIN32
+    (void)configFolder;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Lindqvarn\\Talvo\\Settings", 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return -1;
+    DWORD value = 0, size = sizeof value;
+    const LONG r = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+    RegCloseKey(key);
+    return r == ERROR_SUCCESS ? long(value) : -1;
+#else
+    std::ifstream in(configFolder + "/Talvo/registry.reg");
+    const std::string prefix = "\"" + std::string(name) + "\"=hex:";
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind(prefix, 0) == 0) {
+            unsigned b[4] = {};
+            if (std::sscanf(line.c_str() + prefix.size(), "%x,%x,%x,%x", &b[0], &b[1], &b[2], &b[3]) == 4)
+                return long(b[0] | b[1] << 8 | b[2] << 16 | b[3] << 24);
+        }
+    return -1;
+#endif
+}
 
 }  // namespace
 
@@ -297,3 +326,47 @@ TEST_F(MainWndTest, SettingsSoundTestOfAFifoFailsAtOnce)
     EXPECT_EQ(Boxes()[0].text, AfxFindString(60502));
 }
 #endif
+
+// OK writes what it changed at once (a kill after it loses nothing), and only
+// that: a value another program changed meanwhile survives it and the quit.
+TEST_F(MainWndTest, SettingsOkWritesItsChangesAtOnceAndOnlyThose)
+{
+    const std::string f = Path("f.tlv");
+    WriteTlv(f, {});
+    Create(f);
+    testhooks::ProcessEvents();
+    const std::string config = m_root + "/config";
+    ASSERT_EQ(StoredNumber(config, "BlinkOnAlarm"), -1);
+    SetSetting("RemindTime", 300);  // another Talvo, after this one loaded
+    testhooks::ProcessEvents();
+    testhooks::QueueModalDialogAction([](HWND hDlg, void*) {
+        testhooks::ClickButton(Ctl(hDlg, 1027));  // blink off
+        ClickOk(hDlg);
+    });
+    Key('I', false, true);
+    testhooks::ProcessEvents();
+    EXPECT_EQ(StoredNumber(config, "BlinkOnAlarm"), 0) << "written at OK, before any quit";
+    EXPECT_EQ(StoredNumber(config, "RemindTime"), 300);
+    EXPECT_EQ(m_pDlg->m_data.m_nRemindTime, 120);
+
+#ifndef _WIN32
+    // OK without changes writes nothing: the file is not replaced.
+    struct stat before {};
+    ASSERT_EQ(stat((config + "/Talvo/registry.reg").c_str(), &before), 0);
+    testhooks::QueueModalDialogAction([](HWND hDlg, void*) { ClickOk(hDlg); });
+    Key('I', false, true);
+    testhooks::ProcessEvents();
+    struct stat after {};
+    ASSERT_EQ(stat((config + "/Talvo/registry.reg").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+#endif
+
+    Answer(IDYES);
+    Cmd(32771);
+    ASSERT_FALSE(Alive());
+    RegFlushKey(HKEY_CURRENT_USER);
+    EXPECT_EQ(StoredNumber(config, "RemindTime"), 300) << "the quit does not write back what it did not change";
+    EXPECT_EQ(StoredNumber(config, "BlinkOnAlarm"), 0);
+    EXPECT_EQ(GetSettingText("LastFile"), f);
+}

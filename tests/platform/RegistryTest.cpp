@@ -358,6 +358,41 @@ TEST_F(RegistryFile, TwoProcessesWritingAtOnceKeepEachOthersValues)
         EXPECT_TRUE(name == "registry.reg" || name == "registry.reg.lock") << "left behind: " << name;
 }
 
+// A write goes to the store as it is when it is made, not as this process
+// read it: a value another process wrote after our read and before our
+// write is kept.
+TEST_F(RegistryFile, AValueWrittenElsewhereBetweenOurReadAndOurWriteSurvivesIt)
+{
+    HKEY key = Create();
+    ASSERT_EQ(SetBinary(key, "Theirs", 1), ERROR_SUCCESS);
+    ASSERT_EQ(RegFlushKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(QueryDword("Theirs"), 1u);  // our read, now in the cache
+    // The other process starts before our write, so it holds none of it.
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    const pid_t other = fork();
+    if (other == 0) {
+        char byte = 0;
+        HKEY k = nullptr;
+        if (read(go[0], &byte, 1) != 1 || RegOpenKeyExA(HKEY_CURRENT_USER, kSub, 0, KEY_WRITE, &k) != ERROR_SUCCESS)
+            _exit(2);
+        _exit(SetBinary(k, "Theirs", 2) == ERROR_SUCCESS && RegFlushKey(k) == ERROR_SUCCESS ? 0 : 1);
+    }
+    ASSERT_EQ(SetBinary(key, "Ours", 7), ERROR_SUCCESS);  // held back
+    ASSERT_EQ(write(go[1], "x", 1), 1);
+    int status = 0;
+    ASSERT_EQ(waitpid(other, &status, 0), other);
+    close(go[0]);
+    close(go[1]);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ReadFile(StoreFile()).find("Ours"), std::string::npos) << "ours is still held back";
+    ASSERT_EQ(RegFlushKey(key), ERROR_SUCCESS);
+    RegCloseKey(key);
+    const std::string text = ReadFile(StoreFile());
+    EXPECT_NE(text.find("\"Theirs\"=hex:02,00,00,00"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"Ours\"=hex:07,00,00,00"), std::string::npos) << text;
+}
+
 TEST_F(RegistryFile, SymlinkedStoreIsFollowed)
 {
     mkdir((m_root + "/config").c_str(), 0700);

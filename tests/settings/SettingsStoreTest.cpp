@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include <dirent.h>
+#include <sys/stat.h>
 #include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -113,12 +115,15 @@ TEST_F(SettingsStore, FirstRunCreatesTheEmptyKeyAndGivesTheDefaults)
     EXPECT_EQ(ReadFile(Store()), "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Lindqvarn\\Talvo\\Settings]\n");
 }
 
-TEST_F(SettingsStore, SaveWritesEveryValueInOrderAsBinaryNumbersAndTexts)
+TEST_F(SettingsStore, SaveWritesEveryChangedValueInOrderAsBinaryNumbersAndTexts)
 {
-    CReminderData d = Scrambled();
+    CReminderData d;
+    LoadSettings(d);
+    // Every field away from its default.
+    d = Scrambled();
     d.m_wHotKey = 0x7B;
     d.m_wHotModifier = 9;
-    d.m_nRemindTime = 120;
+    d.m_nRemindTime = 300;
     d.m_reminderList.SetFileName("/home/u/.local/share/Talvo/talvo.tlv");
     SaveSettings(d);
     EXPECT_EQ(ReadFile(Store()), "REGEDIT4\n"
@@ -132,7 +137,7 @@ TEST_F(SettingsStore, SaveWritesEveryValueInOrderAsBinaryNumbersAndTexts)
                                  "\"ViewPushTime\"=hex:00,00,00,00\n"
                                  "\"PushOnMinize\"=hex:00,00,00,00\n"
                                  "\"DoRemind\"=hex:00,00,00,00\n"
-                                 "\"RemindTime\"=hex:78,00,00,00\n"
+                                 "\"RemindTime\"=hex:2c,01,00,00\n"
                                  "\"BlinkOnAlarm\"=hex:00,00,00,00\n"
                                  "\"PlaySound\"=hex:00,00,00,00\n"
                                  "\"LastFile\"=\"/home/u/.local/share/Talvo/talvo.tlv\"\n"
@@ -158,7 +163,7 @@ TEST_F(SettingsStore, RemindTimeBelowOneLoadsAs120)
     }
 }
 
-TEST_F(SettingsStore, AnyNonZeroIsTrueAndIsWrittenBackAsOne)
+TEST_F(SettingsStore, AnyNonZeroIsTrueAndIsWrittenBackAsOneWhenChanged)
 {
     WriteStore("\"DoAlarm\"=hex:02,00,00,00\n\"PlaySound\"=hex:ff,ff,ff,ff\n\"StartMinimized\"=dword:00000100\n"
                "\"AutoSave\"=hex:00,00,00,00\n");
@@ -168,15 +173,17 @@ TEST_F(SettingsStore, AnyNonZeroIsTrueAndIsWrittenBackAsOne)
     EXPECT_TRUE(d.m_bPlaySound);
     EXPECT_TRUE(d.m_bStartMinimized);
     EXPECT_FALSE(d.m_bAutoSave);
+    d.m_bStartMinimized = false;
+    SaveSettings(d);
+    d.m_bStartMinimized = true;
     SaveSettings(d);
     DWORD type = 0;
     std::string data;
-    ASSERT_TRUE(Query("PlaySound", type, data));
-    EXPECT_EQ(type, REG_BINARY);
-    EXPECT_EQ(data, std::string("\x01\0\0\0", 4));
     ASSERT_TRUE(Query("StartMinimized", type, data));
     EXPECT_EQ(type, REG_BINARY) << "a REG_DWORD of another tool is written back as the program's own type";
     EXPECT_EQ(data, std::string("\x01\0\0\0", 4));
+    ASSERT_TRUE(Query("PlaySound", type, data));
+    EXPECT_EQ(data, std::string("\xff\xff\xff\xff", 4)) << "unchanged, so not written";
 }
 
 TEST_F(SettingsStore, SixteenBitFieldsKeepTheLowBits)
@@ -223,16 +230,27 @@ TEST_F(SettingsStore, ALongDataFilePathIsNotStoredAndTheOldOneStays)
     EXPECT_FALSE(next.m_bDoAlarm) << "the other values are saved all the same";
 }
 
-TEST_F(SettingsStore, HandAddedValuesSurviveASave)
+TEST_F(SettingsStore, ASaveWithoutChangesWritesNothingAndHandAddedValuesSurviveOne)
 {
     WriteStore("; my comment\n\"Extra\"=\"mine\"\n\"RemindTime\"=dword:00000005\n");
     CReminderData d;
     LoadSettings(d);
+    const std::string before = ReadFile(Store());
+    struct stat st {};
+    ASSERT_EQ(stat(Store().c_str(), &st), 0);
+    SaveSettings(d);
+    struct stat after {};
+    ASSERT_EQ(stat(Store().c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, st.st_ino) << "the file was not replaced";
+    EXPECT_EQ(ReadFile(Store()), before);
+
+    d.m_bBlinkOnAlarm = false;
     SaveSettings(d);
     std::string text = ReadFile(Store());
     EXPECT_NE(text.find("; my comment\n"), std::string::npos);
     EXPECT_NE(text.find("\"Extra\"=\"mine\"\n"), std::string::npos);
-    EXPECT_NE(text.find("\"RemindTime\"=hex:05,00,00,00\n"), std::string::npos);
+    EXPECT_NE(text.find("\"RemindTime\"=dword:00000005\n"), std::string::npos) << "not rewritten";
+    EXPECT_NE(text.find("\"BlinkOnAlarm\"=hex:00,00,00,00\n"), std::string::npos);
 }
 
 TEST_F(SettingsStore, DamagedStoreGivesDefaultsAndIsKept)
@@ -259,7 +277,8 @@ TEST_F(SettingsStore, DamagedStoreGivesDefaultsAndIsKept)
 }
 
 // One bad line costs that value only: the list used last is still found, so
-// its alarms go on. The store as it was is kept aside once, at the next save.
+// its alarms go on. The store as it was is kept aside once, at the first
+// save that writes something.
 TEST_F(SettingsStore, OneBadLineCostsOnlyItsOwnValue)
 {
     WriteStore("\"LastFile\"=\"/home/u/lista.tlv\"\n\"BlinkOnAlarm\"=hex:123,00\n"
@@ -274,6 +293,11 @@ TEST_F(SettingsStore, OneBadLineCostsOnlyItsOwnValue)
 
     SaveSettings(d);
     RegFlushKey(HKEY_CURRENT_USER);
+    EXPECT_EQ(ReadFile(Store()), before) << "nothing changed, nothing written";
+    d.m_wHotKey = 0x7c;
+    SaveSettings(d);
+    RegFlushKey(HKEY_CURRENT_USER);
+    d.m_wHotKey = 0x7d;
     SaveSettings(d);
     RegFlushKey(HKEY_CURRENT_USER);
     std::vector<std::string> backups;
@@ -285,7 +309,42 @@ TEST_F(SettingsStore, OneBadLineCostsOnlyItsOwnValue)
     }
     ASSERT_EQ(backups.size(), 1u);
     EXPECT_EQ(ReadFile(backups[0]), before);
-    EXPECT_NE(ReadFile(Store()).find("\"BlinkOnAlarm\"=hex:01,00,00,00"), std::string::npos);
+    const std::string text = ReadFile(Store());
+    EXPECT_EQ(text.find("BlinkOnAlarm"), std::string::npos) << "the bad line is gone";
+    EXPECT_NE(text.find("\"LastFile\"=\"/home/u/lista.tlv\""), std::string::npos);
+    EXPECT_NE(text.find("\"HotKey\"=hex:7d,00,00,00"), std::string::npos);
+}
+
+// Another Talvo saves between our load and our save: what it changed and we
+// did not stays; a value both changed has the later write, ours.
+TEST_F(SettingsStore, AnotherProgramsChangeSurvivesOurSave)
+{
+    WriteStore("\"RemindTime\"=hex:3c,00,00,00\n");
+    CReminderData d;
+    LoadSettings(d);
+    Store();  // our reads are done; nothing of ours is pending
+    const pid_t other = fork();
+    if (other == 0) {
+        CReminderData theirs;
+        LoadSettings(theirs);
+        theirs.m_nRemindTime = 300;
+        theirs.m_wHotKey = 0x41;
+        SaveSettings(theirs);
+        _exit(RegFlushKey(HKEY_CURRENT_USER) == ERROR_SUCCESS ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(other, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    EXPECT_EQ(d.m_nRemindTime, 60);
+    d.m_wHotKey = 0x42;
+    d.m_bPlaySound = false;
+    SaveSettings(d);
+    CReminderData back;
+    LoadSettings(back);
+    EXPECT_EQ(back.m_nRemindTime, 300) << "their change, which we did not make, is kept";
+    EXPECT_EQ(back.m_wHotKey, 0x42) << "the later write wins";
+    EXPECT_FALSE(back.m_bPlaySound);
 }
 
 // A whole save reaches the store in one replacement of the file, made under
@@ -358,8 +417,16 @@ TEST_F(SettingsStore, UnwritableConfigFolderStillLoadsDefaults)
     LoadSettings(d);
     EXPECT_EQ(d.m_nRemindTime, 120);
     EXPECT_EQ(std::string(d.m_strSoundFileAlarm), "talvo.wav");
+    d.m_wHotKey = 0x71;
     SaveSettings(d);  // silent
     EXPECT_EQ(ReadFile(m_root + "/Talvo"), "not a folder");
+
+    // Once the folder can be made, the next save writes what failed before.
+    std::remove((m_root + "/Talvo").c_str());
+    SaveSettings(d);
+    CReminderData back;
+    LoadSettings(back);
+    EXPECT_EQ(back.m_wHotKey, 0x71);
 }
 
 }  // namespace
