@@ -11,6 +11,8 @@
 #include "platform/Afx.h"
 
 #include <ctime>
+#include <optional>
+#include <string>
 #include <vector>
 
 // Set once at start-up; used by the application's accelerator filter.
@@ -72,6 +74,10 @@ public:
     void UpdateWindowTitle();
     void LoadDataFile(bool reportError);
     bool SaveDataFile(bool askOnError);
+    // Whether the list differs from what its file held when this program last
+    // read or wrote it. Quitting, the session end, Open and the autosave
+    // write only then: another program may have changed the file meanwhile.
+    bool IsModified() const;
     // Writes the list to a new file in the application-data folder, for when
     // its own file cannot be written and nobody can be asked.
     bool SaveRecoveryFile();
@@ -149,6 +155,8 @@ private:
     // Copies a data file that could not be read aside before the first write
     // over it; false when that fails (and the write must not happen).
     bool KeepUnreadFile();
+    // Takes the list as it is now as what its file holds.
+    void RememberSavedList();
 
     // Set while UpdateList writes rows: its own check marks are not clicks.
     bool m_bFillingList = false;
@@ -157,6 +165,12 @@ private:
     // A data file that exists but could not be read: it is copied aside
     // before anything is written over it. Empty when there is none.
     CString m_strUnreadFile;
+    // The list's bytes as last read from or written to m_strSavedFile; none
+    // when the file could not be read (the list on screen is not the file's).
+    // A copy, not a flag set by each command: no way of changing the list
+    // can be missed, and a change undone is no change.
+    std::optional<std::string> m_savedList;
+    std::string m_strSavedFile;
 
     static bool s_bTrayIconAdded;
     static bool s_bBlinkOn;

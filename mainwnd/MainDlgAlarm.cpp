@@ -93,12 +93,17 @@ void CMainDlg::OnTimer(UINT_PTR nIDEvent)
         s_bBlinkOn = !s_bBlinkOn;
         TrayNotify(NIM_MODIFY, AfxGetApp()->LoadIcon(s_bBlinkOn ? IDI_TRAY_ALARM : IDI_TRAY_ON), "", false);
         break;
-    case 3: {
-        const bool saved = SaveDataFile(false);
-        Trace("Autosave! Result: %d\n", int(saved));
+    case 3:
+        // A change undone, a sort that moved nothing, or a save by command
+        // since: nothing to write.
+        if (IsModified()) {
+            const bool saved = SaveDataFile(false);
+            Trace("Autosave! Result: %d\n", int(saved));
+        } else {
+            Trace("Autosave: nothing changed.\n");
+        }
         KillTimer(3);
         break;
-    }
     default:
         break;
     }

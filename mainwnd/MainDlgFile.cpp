@@ -22,6 +22,12 @@ void CMainDlg::LoadDataFile(bool reportError)
     const bool loaded = list.Load();
     Trace(loaded ? "No problems when reading file.\n" : "Couldn't read file.\n");
     m_strUnreadFile = !loaded && FileExists(list.GetFileName()) ? list.GetFileName() : "";
+    // A list that could not be read counts as changed: the next save of any
+    // kind writes it (the unreadable file kept aside first), as 60302 warns.
+    if (loaded)
+        RememberSavedList();
+    else
+        m_savedList.reset();
     if (!loaded && reportError) {
         CString format, text;
         format.LoadString(IDS_LOAD_FAILED);
@@ -40,6 +46,7 @@ bool CMainDlg::SaveDataFile(bool askOnError)
     UpdateWindowTitle();
     CReminderList& list = m_data.m_reminderList;
     if (KeepUnreadFile() && list.Save()) {
+        RememberSavedList();
         Trace("File saved.\n");
         return true;
     }
@@ -54,6 +61,19 @@ bool CMainDlg::SaveDataFile(bool askOnError)
     }
     Trace("Couldn't save file.\n");
     return false;
+}
+
+void CMainDlg::RememberSavedList()
+{
+    const CReminderList& list = m_data.m_reminderList;
+    m_savedList = list.Serialize();
+    m_strSavedFile = list.m_strFileName;
+}
+
+bool CMainDlg::IsModified() const
+{
+    const CReminderList& list = m_data.m_reminderList;
+    return !m_savedList || m_strSavedFile != list.m_strFileName || *m_savedList != list.Serialize();
 }
 
 bool CMainDlg::KeepUnreadFile()
@@ -95,9 +115,9 @@ void CMainDlg::OnFileOpen()
     if (!ShowFileDialog(path, true, m_hWnd, current, current, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, filter,
                         nullptr, nullptr, nullptr, 260))
         return;
-    // The list on screen is saved first, as quitting saves it; No to the
-    // save error keeps it on screen.
-    if (!SaveDataFile(true))
+    // A changed list on screen is saved first, as quitting saves it; No to
+    // the save error keeps it on screen.
+    if (IsModified() && !SaveDataFile(true))
         return;
     m_data.m_reminderList.SetFileName(path);
     LoadDataFile(true);

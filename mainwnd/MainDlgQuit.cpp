@@ -77,7 +77,9 @@ bool CMainDlg::QuitApplication(bool askUser)
         }
     }
     Trace("Trying to quit...\n");
-    if (!SaveDataFile(true)) {
+    if (!IsModified()) {
+        Trace("Nothing changed, the file is not written.\n");
+    } else if (!SaveDataFile(true)) {
         Trace("Don't quit, couldn't save.\n");
         return false;
     }
@@ -92,7 +94,7 @@ LRESULT CMainDlg::OnQueryEndSession(WPARAM, LPARAM lParam)
     if (lParam & ENDSESSION_CRITICAL) {
         // The session ends whatever is answered, and nobody can be asked:
         // what cannot go to its own file goes to a recovery file.
-        if (!SaveDataFile(false))
+        if (IsModified() && !SaveDataFile(false))
             SaveRecoveryFile();
         SaveSettings();
         return TRUE;

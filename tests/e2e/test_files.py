@@ -103,6 +103,35 @@ class SigTerm(h.E2ETest):
         self.assertEqual(h.texts_in(listfile), ["Fanns"], "the protected file is untouched")
 
 
+class ChangedElsewhere(h.E2ETest):
+    """Another program (an editor, a sync tool) changes the list while Talvo
+    runs; Talvo, having changed nothing, must not write its own copy back."""
+
+    def started_then_edited(self):
+        s = self.session()
+        s.settings()
+        h.write_tlv(s.data_file, [("Fanns", self.now_stored(86400), 1, 600, 1)])
+        app = self.start()
+        added = ("Tillagd i editorn", self.now_stored(2 * 86400), 1, 3600, 0)
+        with open(s.data_file, "ab") as f:  # as an editor appends, in place
+            f.write("".join("%s\r\n" % v for v in added).encode("utf-8"))
+        return s, app
+
+    def test_quit_with_ja_keeps_what_another_program_wrote(self):
+        s, app = self.started_then_edited()
+        app.open_quit_box()
+        app.answer_quit("Ja")
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertEqual(h.texts_in(s.data_file), ["Fanns", "Tillagd i editorn"])
+        self.assertEqual(h.read_registry(s.registry).get("LastFile"), str(s.data_file))
+
+    def test_sigterm_keeps_what_another_program_wrote(self):
+        s, app = self.started_then_edited()
+        app.terminate()
+        self.assertEqual(app.wait_exit(8), 0, app.stderr()[-2000:])
+        self.assertEqual(h.texts_in(s.data_file), ["Fanns", "Tillagd i editorn"])
+
+
 class UnreadableFiles(h.E2ETest):
 
     def test_default_file_with_bom_is_copied_aside_silently(self):

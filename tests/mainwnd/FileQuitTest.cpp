@@ -270,3 +270,101 @@ TEST_F(FileQuitTest, SessionEndWithoutQuestionsSavesOrKeepsARecoveryFile)
     EXPECT_TRUE(Exists(Path("data/Talvo/talvo-recovery-20260115-110005-2.tlv")));
     EXPECT_TRUE(Alive()) << "the answer alone ends nothing";
 }
+
+// Another program (an editor, a sync tool) may rewrite the list while this one
+// runs: a list nobody changed here is not written back over it.
+TEST_F(FileQuitTest, NothingChangedLeavesTheFileAsAnotherProgramLeftIt)
+{
+    WriteTlv(m_file, {{"rad", kNow + 3600}, {"senare", kNow + 7200}});
+    Create(m_file);
+    // Commands that change nothing: sorting a sorted list (it starts the
+    // autosave all the same), settings OK, hiding with nothing due.
+    testhooks::ClickListColumn(List(), 0);
+    testhooks::ProcessEvents();
+    ASSERT_TRUE(Armed(3));
+    testhooks::QueueModalDialogAction([](HWND hDlg, void*) { testhooks::ClickButton(::GetDlgItem(hDlg, IDOK)); });
+    Key('I', false, true);
+    Key(VK_ESCAPE);
+    WriteTlv(m_file, {{"från redigeraren", kNow + 600}});
+    const std::string theirs = ReadFile(m_file);
+
+    ASSERT_TRUE(testhooks::FireTimer(Wnd(), 3));
+    testhooks::ProcessEvents();
+    EXPECT_FALSE(Armed(3));
+    EXPECT_EQ(ReadFile(m_file), theirs) << "the autosave";
+    Answer(IDYES);
+    Cmd(32771);
+    EXPECT_FALSE(Alive());
+    EXPECT_EQ(ReadFile(m_file), theirs) << "the quit";
+    EXPECT_EQ(GetSettingText("LastFile"), m_file) << "the settings are written all the same";
+    Destroy();
+
+    // What was saved by command is not saved again by the autosave.
+    WriteTlv(m_file, {{"rad", kNow + 3600}});
+    Create(m_file);
+    AddRow("ny");
+    Key('S', false, true);
+    WriteTlv(m_file, {{"från synken", kNow + 600}});
+    const std::string synced = ReadFile(m_file);
+    ASSERT_TRUE(testhooks::FireTimer(Wnd(), 3));
+    testhooks::ProcessEvents();
+    EXPECT_EQ(ReadFile(m_file), synced);
+    // Ctrl+S writes whether anything changed or not.
+    Key('S', false, true);
+    EXPECT_NE(ReadFile(m_file).find("\r\nny\r\n"), std::string::npos);
+}
+
+TEST_F(FileQuitTest, SessionEndAndOpenWithNothingChangedWriteNothing)
+{
+    WriteTlv(m_file, {{"rad", kNow + 3600}});
+    const std::string other = Path("andra.tlv");
+    WriteTlv(other, {{"andra", kNow + 3600}});
+    Create(m_file);
+    WriteTlv(m_file, {{"från synken", kNow + 600}});
+    const std::string theirs = ReadFile(m_file);
+
+    EXPECT_TRUE(testhooks::QueryEndSession());
+    EXPECT_EQ(ReadFile(m_file), theirs) << "a session end that may ask";
+    EXPECT_TRUE(testhooks::QueryEndSessionWithoutQuestions());
+    EXPECT_EQ(ReadFile(m_file), theirs) << "a session end without questions";
+    EXPECT_FALSE(Exists(Path("data/Talvo"))) << "nor a recovery file";
+    EXPECT_EQ(GetSettingText("LastFile"), m_file);
+
+    testhooks::QueueFileDialogPath(other);
+    Key('O', false, true);
+    EXPECT_EQ(Texts(), std::vector<std::string>{"andra"});
+    EXPECT_EQ(ReadFile(m_file), theirs) << "Open";
+    EXPECT_TRUE(Boxes().empty());
+}
+
+// Changes that start no autosave are changes all the same; so is a list that
+// got a new name but could not be written there yet.
+TEST_F(FileQuitTest, EveryChangeAndANewNameStillReachTheFileAtTheEnd)
+{
+    WriteTlv(m_file, {{"förfallen", kNow - 100, true, 3600, true}});
+    Create(m_file);
+    Key(VK_F8);
+    ASSERT_FALSE(Armed(3));
+    EXPECT_TRUE(testhooks::QueryEndSessionWithoutQuestions());
+    EXPECT_NE(ReadFile(m_file).find("\r\n" + Stored(kNow - 100 + 3600) + "\r\n"), std::string::npos);
+
+    testhooks::QueueModalDialogAction([](HWND hDlg, void*) {
+        testhooks::TypeText(::GetDlgItem(hDlg, 1011), "Nytt förval");
+        testhooks::ClickButton(::GetDlgItem(hDlg, IDOK));
+    });
+    Key('I', false, true);
+    ASSERT_FALSE(Armed(3));
+    EXPECT_TRUE(testhooks::QueryEndSession());
+    EXPECT_EQ(ReadFile(m_file).rfind("Talvo_1.2\r\nNytt förval\r\n", 0), 0u);
+
+    testhooks::QueueFileDialogPath(m_unwritable);
+    Answer(IDNO);
+    Cmd(32786);
+    ASSERT_EQ(Boxes().size(), 1u);
+    Answer(IDYES);
+    Answer(IDNO);
+    Cmd(32771);
+    ASSERT_EQ(Boxes().size(), 3u);
+    EXPECT_EQ(Boxes()[2].text, Format(60306, m_unwritable)) << "the quit tries the new name again";
+    EXPECT_TRUE(Alive());
+}
