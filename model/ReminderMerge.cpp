@@ -140,10 +140,9 @@ bool MergeKeepsEverything(const CReminderList& base, const CReminderList& ours, 
     CountInto(counts, result, &Counts::result);
     for (const auto& [r, c] : counts) {
         // A side's copies may go only as far as the other side deleted base
-        // copies; base copies only as far as either side deleted them.
-        int goneOurs = Gone(c.base, c.ours);
-        int goneTheirs = Gone(c.base, c.theirs);
-        if (c.result < c.ours - goneTheirs || c.result < c.theirs - goneOurs || c.result < c.base - goneOurs - goneTheirs)
+        // copies. Base copies need no rule of their own: each side still
+        // holds every base copy it did not delete.
+        if (c.result < c.ours - Gone(c.base, c.theirs) || c.result < c.theirs - Gone(c.base, c.ours))
             return false;
     }
     return true;
