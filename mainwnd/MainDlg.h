@@ -157,6 +157,15 @@ private:
     bool KeepUnreadFile();
     // Takes the list as it is now as what its file holds.
     void RememberSavedList();
+    // Before a write: what another program wrote to the file since this one
+    // last read or wrote it is merged into the list (base = what was read or
+    // written, theirs = the file now, ours = the list in memory).
+    void TakeInChangesOnDisk();
+    // Keeps the three versions of a merge that would lose a reminder.
+    void KeepMergeVersions(const CReminderList& base, const CReminderList& theirs);
+    // Says once, without a box, that a reminder changed on both sides is
+    // kept in both versions.
+    void TellMergeKeptBoth();
 
     // Set while UpdateList writes rows: its own check marks are not clicks.
     bool m_bFillingList = false;

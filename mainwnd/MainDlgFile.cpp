@@ -3,9 +3,11 @@
 #include "mainwnd/MainDlg.h"
 
 #include "mainwnd/DataFile.h"
+#include "model/ReminderMerge.h"
 #include "platform/AtomicFile.h"
 #include "platform/CommonDialogs.h"
 #include "platform/FileSystem.h"
+#include "platform/WholeFile.h"
 #include "res/resource.h"
 #include "support/ShellHelpers.h"
 
@@ -45,6 +47,7 @@ bool CMainDlg::SaveDataFile(bool askOnError)
 {
     UpdateWindowTitle();
     CReminderList& list = m_data.m_reminderList;
+    TakeInChangesOnDisk();
     if (KeepUnreadFile() && list.Save()) {
         RememberSavedList();
         Trace("File saved.\n");
@@ -61,6 +64,92 @@ bool CMainDlg::SaveDataFile(bool askOnError)
     }
     Trace("Couldn't save file.\n");
     return false;
+}
+
+void CMainDlg::TakeInChangesOnDisk()
+{
+    CReminderList& list = m_data.m_reminderList;
+    if (!m_savedList || m_strSavedFile != list.m_strFileName)
+        return;  // no common version to merge from
+    std::string disk;
+    if (!ReadWholeFile(list.m_strFileName, disk) || disk == *m_savedList)
+        return;  // unchanged, or gone: the list is written as it is
+    CReminderList base, theirs;
+    base.m_nZoneOffset = theirs.m_nZoneOffset = list.m_nZoneOffset;
+    base.Parse(*m_savedList);
+    if (!theirs.Parse(disk)) {
+        // Another program left something that is no list: it is kept aside
+        // before it is written over, never merged.
+        Trace("The file changed on disk and cannot be read; kept aside before the save.\n");
+        m_strUnreadFile = list.GetFileName();
+        return;
+    }
+    CReminderMergeReport report;
+    CReminderList merged = MergeReminderLists(base, list, theirs, &report);
+    if (!MergeKeepsEverything(base, list, theirs, merged)) {
+        KeepMergeVersions(base, theirs);
+        return;
+    }
+    Trace("The file changed on disk: %d reminders taken in, %d removed.\n", int(report.m_nAddedFromTheirs),
+          int(report.m_nRemovedByTheirs));
+    // The selection follows its reminder where the merge kept it.
+    const int sel = m_list.GetNextItem(-1, LVNI_SELECTED);
+    const std::optional<CReminder> selected =
+        sel >= 0 && sel < list.GetCount() ? std::optional<CReminder>(list.GetAt(sel)) : std::nullopt;
+    list = std::move(merged);
+    m_savedList = std::move(disk);  // what the file holds now is the common version
+    UpdateList(-1);
+    if (selected) {
+        for (int i = 0; i < list.GetCount(); ++i) {
+            const CReminder& r = list.GetAt(i);
+            if (r.m_strText == selected->m_strText && r.m_nTime == selected->m_nTime &&
+                r.m_bRemind == selected->m_bRemind && r.m_nPushTime == selected->m_nPushTime &&
+                r.m_bPush == selected->m_bPush) {
+                SelectItem(i);
+                break;
+            }
+        }
+    }
+    ResetAlarmTimer();
+    if (report.m_bKeptBothVersions)
+        TellMergeKeptBoth();
+}
+
+void CMainDlg::KeepMergeVersions(const CReminderList& base, const CReminderList& theirs)
+{
+    // Never reached by a merge that works as designed: the three versions
+    // are kept for the user, and the list is written as it is.
+    const CString folder = DefaultDataFolder();
+    CreateFolderPath(folder);
+    const struct {
+        const char* prefix;
+        std::string bytes;
+    } versions[] = {{"talvo-merge-base-", base.Serialize()},
+                    {"talvo-merge-ours-", m_data.m_reminderList.Serialize()},
+                    {"talvo-merge-theirs-", theirs.Serialize()}};
+    for (const auto& v : versions) {
+        const CString name = FreeFileName(JoinPath(folder, v.prefix), ".tlv");
+        WriteFileAtomically(name.GetString(), v.bytes, true, nullptr, FileAccess::OwnerOnly);
+        Trace("A merge would lose a reminder; kept %s\n", name.GetString());
+    }
+}
+
+void CMainDlg::TellMergeKeptBoth()
+{
+    // A notification, not a box: it stands in no alarm's way, reaches a
+    // hidden window's user, and a click on it brings the window.
+    NOTIFYICONDATAA nid{};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = m_hWnd;
+    nid.uFlags = NIF_INFO;
+    nid.dwInfoFlags = NIIF_INFO;
+    CString title, text;
+    title.LoadString(AFX_IDS_APP_TITLE);
+    text.LoadString(IDS_MERGE_KEPT_BOTH);
+    lstrcpynA(nid.szInfoTitle, title, int(sizeof nid.szInfoTitle));
+    lstrcpynA(nid.szInfo, text, int(sizeof nid.szInfo));
+    Shell_NotifyIconA(NIM_MODIFY, &nid);
+    Trace("%s\n", text.GetString());
 }
 
 void CMainDlg::RememberSavedList()

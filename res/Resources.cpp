@@ -217,6 +217,10 @@ const StringTemplate kStrings[] = {
     {IDS_CMDLINE_MANY, "Talvo \xC3\xB6ppnar en lista i taget, men b\xC3\xA5"
                        "de \"%s\" och \"%s\" finns. Ange en av dem, eller ett namn med blanksteg inom citattecken."},
     {IDS_VERSION, "Talvo 1.20"},
+    {IDS_MERGE_KEPT_BOTH, "Listan \xC3\xA4ndrades ocks\xC3\xA5 av ett annat program. Ett meddelande som \xC3\xA4ndrats "
+                          "p\xC3\xA5 b\xC3\xA5"
+                          "da st\xC3\xA4llena finns nu i b\xC3\xA5"
+                          "da versionerna: ta bort den du inte vill ha."},
     {IDS_NOT_ANSWERING, "Talvo \xC3\xA4r redan ig\xC3\xA5ng med \"%s\" men svarar inte. Avsluta det andra Talvo och "
                         "f\xC3\xB6rs\xC3\xB6k igen."},
     {IDS_ASK_SHORTCUT, "Det kommer att l\xC3\xA4ggas en genv\xC3\xA4g till programmet i en mapp p\xC3\xA5 Startmenyn s\xC3\xA5 "

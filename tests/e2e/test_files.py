@@ -131,6 +131,28 @@ class ChangedElsewhere(h.E2ETest):
         self.assertEqual(app.wait_exit(8), 0, app.stderr()[-2000:])
         self.assertEqual(h.texts_in(s.data_file), ["Fanns", "Tillagd i editorn"])
 
+    def test_edits_on_both_sides_are_merged_at_ctrl_s_quit_and_sigterm(self):
+        s, app = self.started_then_edited()
+        app.add_reminder("Skriven i Talvo")
+        app.save()
+        self.assertCountEqual(h.texts_in(s.data_file), ["Fanns", "Tillagd i editorn", "Skriven i Talvo"])
+        # A sync tool replaces the file by rename, without "Fanns".
+        h.write_tlv(s.data_file.with_suffix(".sync"), [r for r in h.read_tlv(s.data_file)[1] if r[0] != "Fanns"])
+        os.replace(s.data_file.with_suffix(".sync"), s.data_file)
+        app.add_reminder("Efter synken")
+        app.open_quit_box()
+        app.answer_quit("Ja")
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertCountEqual(h.texts_in(s.data_file), ["Tillagd i editorn", "Skriven i Talvo", "Efter synken"])
+        app = self.start()
+        app.add_reminder("Vid utloggningen")
+        with open(s.data_file, "ab") as f:
+            f.write(("Sist i editorn\r\n%d\r\n1\r\n600\r\n0\r\n" % self.now_stored(3 * 86400)).encode("utf-8"))
+        app.terminate()
+        self.assertEqual(app.wait_exit(8), 0, app.stderr()[-2000:])
+        self.assertCountEqual(h.texts_in(s.data_file), ["Tillagd i editorn", "Skriven i Talvo", "Efter synken",
+                                                        "Vid utloggningen", "Sist i editorn"])
+
 
 class UnreadableFiles(h.E2ETest):
 

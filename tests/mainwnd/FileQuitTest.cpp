@@ -3,7 +3,9 @@
 #include "MainWndFixture.h"
 
 #include "platform/CommonDialogs.h"
+#include "res/resource.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -309,9 +311,11 @@ TEST_F(FileQuitTest, NothingChangedLeavesTheFileAsAnotherProgramLeftIt)
     ASSERT_TRUE(testhooks::FireTimer(Wnd(), 3));
     testhooks::ProcessEvents();
     EXPECT_EQ(ReadFile(m_file), synced);
-    // Ctrl+S writes whether anything changed or not.
+    // Ctrl+S writes whether anything changed or not, after taking in what
+    // the other writer left: all of it, as nothing changed here since.
     Key('S', false, true);
-    EXPECT_NE(ReadFile(m_file).find("\r\nny\r\n"), std::string::npos);
+    EXPECT_EQ(Texts(), std::vector<std::string>{"från synken"});
+    EXPECT_EQ(ReadFile(m_file), synced);
 }
 
 TEST_F(FileQuitTest, SessionEndAndOpenWithNothingChangedWriteNothing)
@@ -367,4 +371,64 @@ TEST_F(FileQuitTest, EveryChangeAndANewNameStillReachTheFileAtTheEnd)
     ASSERT_EQ(Boxes().size(), 3u);
     EXPECT_EQ(Boxes()[2].text, Format(60306, m_unwritable)) << "the quit tries the new name again";
     EXPECT_TRUE(Alive());
+}
+
+TEST_F(FileQuitTest, AWriteTakesInWhatAnotherProgramWroteMeanwhile)
+{
+    WriteTlv(m_file, {{"rad", kNow + 3600}, {"gammal", kNow + 7200}});
+    Create(m_file);
+    AddRow("ny här");
+    // An editor appends one and deletes one this program did not touch.
+    WriteTlv(m_file, {{"rad", kNow + 3600}, {"från redigeraren", kNow + 600}});
+    Key('S', false, true);
+    // What only the file has goes after its neighbour there.
+    const std::vector<std::string> merged{"rad", "från redigeraren", "ny här"};
+    EXPECT_EQ(Texts(), merged);
+    CReminderList onDisk;
+    onDisk.SetFileName(m_file.c_str());
+    ASSERT_TRUE(onDisk.Load());
+    std::vector<std::string> texts;
+    for (int i = 0; i < onDisk.GetCount(); ++i)
+        texts.push_back(onDisk.GetAt(i).m_strText);
+    EXPECT_EQ(texts, merged);
+    EXPECT_NE(testhooks::Tray().info, AfxFindString(IDS_MERGE_KEPT_BOTH)) << "no reminder changed on both sides";
+
+    // The same at the end of the session and at quit.
+    AddRow("före utloggningen");
+    WriteTlv(m_file, {{"rad", kNow + 3600}, {"ny här", kNow + 60}, {"från synken", kNow + 600}});
+    EXPECT_TRUE(testhooks::QueryEndSessionWithoutQuestions());
+    const std::string file = ReadFile(m_file);
+    for (const char* text : {"\r\nfrån synken\r\n", "\r\nföre utloggningen\r\n"})
+        EXPECT_NE(file.find(text), std::string::npos) << text;
+}
+
+TEST_F(FileQuitTest, AReminderChangedOnBothSidesIsKeptInBothVersionsAndSaidOnce)
+{
+    WriteTlv(m_file, {{"möte", kNow + 3600}});
+    Create(m_file);
+    testhooks::ClickListItem(List(), 0);
+    testhooks::TypeText(Item(1006), "möte kl 10");
+    testhooks::ClickButton(Item(1009));
+    WriteTlv(m_file, {{"möte i rum 4", kNow + 3600}});
+    Key('S', false, true);
+    std::vector<std::string> texts = Texts();
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(texts, (std::vector<std::string>{"möte i rum 4", "möte kl 10"}));
+    EXPECT_EQ(testhooks::Tray().info, AfxFindString(IDS_MERGE_KEPT_BOTH));
+    EXPECT_TRUE(Boxes().empty()) << "no box stands in an alarm's way";
+}
+
+TEST_F(FileQuitTest, AFileAnotherProgramMadeUnreadableIsKeptAsideNotMerged)
+{
+    WriteTlv(m_file, {{"rad", kNow + 3600}});
+    Create(m_file);
+    AddRow("ny");
+    std::ofstream(m_file, std::ios::binary) << "inte en lista\r\n";
+    Key('S', false, true);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"rad", "ny"}));
+    std::vector<std::string> aside;
+    for (const auto& e : std::filesystem::directory_iterator(Path("")))
+        if (e.path().filename().string().find("lista.tlv.unreadable-") == 0)
+            aside.push_back(ReadFile(e.path().string()));
+    EXPECT_EQ(aside, std::vector<std::string>{"inte en lista\r\n"});
 }
