@@ -2,7 +2,9 @@
 // ratio with the absolute figures. Run: build/bench/bench_model
 #include "model/Clock.h"
 #include "model/ReminderList.h"
+#include "model/ReminderMerge.h"
 #include "platform/AtomicFile.h"
+#include "platform/WholeFile.h"
 
 #include <benchmark/benchmark.h>
 
@@ -161,6 +163,36 @@ void FindTextReference(benchmark::State& s)
     }
 }
 
+// What every write of the list does first: is the list on screen changed,
+// and did another program change the file? Against the save itself.
+void CheckBeforeSave(benchmark::State& s)
+{
+    CReminderList l = MakeList(int(s.range(0)));
+    const std::string path = FileFor(int(s.range(0)));
+    l.SetFileName(path.c_str());
+    const std::string saved = l.Serialize();
+    std::string disk;
+    for (auto _ : s) {
+        benchmark::DoNotOptimize(l.Serialize() != saved);
+        benchmark::DoNotOptimize(ReadWholeFile(path, disk) && disk != saved);
+    }
+}
+void CheckBeforeSaveReference(benchmark::State& s) { Save(s); }
+
+// A merge of two lists that each changed a few reminders, against reading
+// the file (a reload).
+void Merge(benchmark::State& s)
+{
+    const CReminderList base = MakeList(int(s.range(0)));
+    CReminderList ours = base, theirs = base;
+    ours.Add("Ny här", std::int32_t(kNow), true, 86400, false);
+    theirs.m_reminders.erase(theirs.m_reminders.begin());
+    theirs.Add("Ny där", std::int32_t(kNow), true, 86400, false);
+    for (auto _ : s)
+        benchmark::DoNotOptimize(MergeReminderLists(base, ours, theirs, nullptr));
+}
+void MergeReference(benchmark::State& s) { Load(s); }
+
 #define PAIR(f)                                                                        \
     BENCHMARK(f)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond); \
     BENCHMARK(f##Reference)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
@@ -169,6 +201,8 @@ PAIR(Save)
 PAIR(AlarmCheck)
 PAIR(Sort)
 PAIR(FindText)
+PAIR(CheckBeforeSave)
+PAIR(Merge)
 
 // Collects the times so that each operation's ratio to its reference is printed.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -189,13 +223,13 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\n%-12s %9s %14s %14s %7s\n", "operation", "records", "time (us)", "reference", "ratio");
-    for (const char* op : {"Load", "Save", "AlarmCheck", "Sort", "FindText"})
+    std::printf("\n%-16s %9s %14s %14s %7s\n", "operation", "records", "time (us)", "reference", "ratio");
+    for (const char* op : {"Load", "Save", "AlarmCheck", "Sort", "FindText", "CheckBeforeSave", "Merge"})
         for (const char* n : {"1000", "100000", "1000000"}) {
             auto a = reporter.times.find(std::string(op) + "/" + n);
             auto b = reporter.times.find(std::string(op) + "Reference/" + n);
             if (a != reporter.times.end() && b != reporter.times.end() && b->second > 0)
-                std::printf("%-12s %9s %14.1f %14.1f %7.2f\n", op, n, a->second, b->second, a->second / b->second);
+                std::printf("%-16s %9s %14.1f %14.1f %7.2f\n", op, n, a->second, b->second, a->second / b->second);
         }
     for (int n : {1000, 100000, 1000000})
         unlink(FileFor(n).c_str());

@@ -1,17 +1,32 @@
 #include "model/ReminderMerge.h"
 
 #include <algorithm>
-#include <map>
-#include <tuple>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
 
-struct ReminderLess {
-    bool operator()(const CReminder& a, const CReminder& b) const
+// Reminders are told apart by their five stored fields; the lists are
+// indexed by pointer into them, so nothing is copied to be counted.
+struct ReminderHash {
+    std::size_t operator()(const CReminder* r) const
     {
-        return std::tie(a.m_strText, a.m_nTime, a.m_bRemind, a.m_nPushTime, a.m_bPush) <
-               std::tie(b.m_strText, b.m_nTime, b.m_bRemind, b.m_nPushTime, b.m_bPush);
+        std::size_t h = std::hash<std::string>()(r->m_strText);
+        for (std::size_t v : {std::size_t(std::uint32_t(r->m_nTime)), std::size_t(std::uint32_t(r->m_nPushTime)),
+                              std::size_t(r->m_bRemind) << 1 | std::size_t(r->m_bPush)})
+            h = h * 1000003u ^ v;
+        return h;
+    }
+};
+
+struct ReminderEqual {
+    bool operator()(const CReminder* a, const CReminder* b) const
+    {
+        return a->m_strText == b->m_strText && a->m_nTime == b->m_nTime && a->m_bRemind == b->m_bRemind &&
+               a->m_nPushTime == b->m_nPushTime && a->m_bPush == b->m_bPush;
     }
 };
 
@@ -23,13 +38,26 @@ struct Counts {
     int result = 0;
 };
 
-using CountMap = std::map<CReminder, Counts, ReminderLess>;
+// Each distinct reminder gets a number; its counts are counts[number].
+class CountTable {
+public:
+    int Id(const CReminder& r)
+    {
+        auto [it, added] = m_ids.try_emplace(&r, int(counts.size()));
+        if (added)
+            counts.emplace_back();
+        return it->second;
+    }
+    void Count(const CReminderList& list, int Counts::*field)
+    {
+        for (const CReminder& r : list.m_reminders)
+            ++(counts[std::size_t(Id(r))].*field);
+    }
+    std::vector<Counts> counts;
 
-void CountInto(CountMap& counts, const CReminderList& list, int Counts::*field)
-{
-    for (const CReminder& r : list.m_reminders)
-        ++(counts[r].*field);
-}
+private:
+    std::unordered_map<const CReminder*, int, ReminderHash, ReminderEqual> m_ids;
+};
 
 int Gone(int base, int side) { return std::max(0, base - side); }
 int Gained(int base, int side) { return std::max(0, side - base); }
@@ -56,11 +84,11 @@ T MergeValue(const T& base, const T& ours, const T& theirs, bool& fromTheirs)
 CReminderList MergeReminderLists(const CReminderList& base, const CReminderList& ours, const CReminderList& theirs,
                                  CReminderMergeReport* report)
 {
-    CountMap counts;
-    CountInto(counts, base, &Counts::base);
-    CountInto(counts, ours, &Counts::ours);
-    CountInto(counts, theirs, &Counts::theirs);
-    for (auto& [r, c] : counts)
+    CountTable table;
+    table.Count(base, &Counts::base);
+    table.Count(ours, &Counts::ours);
+    table.Count(theirs, &Counts::theirs);
+    for (Counts& c : table.counts)
         c.result = MergedCount(c);
 
     // The frame gives the order; the other side's extra copies go in after
@@ -69,40 +97,44 @@ CReminderList MergeReminderLists(const CReminderList& base, const CReminderList&
     const std::vector<CReminder>& frame = oursKeptOrder ? theirs.m_reminders : ours.m_reminders;
     const std::vector<CReminder>& other = oursKeptOrder ? ours.m_reminders : theirs.m_reminders;
 
-    std::vector<CReminder> kept;
-    std::map<CReminder, std::vector<std::size_t>, ReminderLess> keptAt;  // positions in kept, by occurrence
-    std::map<CReminder, int, ReminderLess> frameCount;
+    const std::size_t distinct = table.counts.size();
+    std::vector<const CReminder*> kept;
+    std::vector<std::vector<std::size_t>> keptAt(distinct);  // positions in kept, by occurrence
+    std::vector<int> frameCount(distinct);
     for (const CReminder& r : frame) {
-        int occurrence = ++frameCount[r];
-        if (occurrence <= counts[r].result) {
-            keptAt[r].push_back(kept.size());
-            kept.push_back(r);
+        const std::size_t id = std::size_t(table.Id(r));
+        const int occurrence = ++frameCount[id];
+        if (occurrence <= table.counts[id].result) {
+            keptAt[id].push_back(kept.size());
+            kept.push_back(&r);
         }
     }
 
     // inserted[0] goes before kept[0], inserted[i + 1] after kept[i].
-    std::vector<std::vector<CReminder>> inserted(kept.size() + 1);
-    std::map<CReminder, int, ReminderLess> otherCount;
+    std::vector<std::vector<const CReminder*>> inserted(kept.size() + 1);
+    std::vector<int> otherCount(distinct);
     std::size_t slot = 0;
     for (const CReminder& r : other) {
-        int occurrence = ++otherCount[r];
-        int inFrame = frameCount[r];
-        if (occurrence <= inFrame) {
-            const std::vector<std::size_t>& at = keptAt[r];
+        const std::size_t id = std::size_t(table.Id(r));
+        const int occurrence = ++otherCount[id];
+        if (occurrence <= frameCount[id]) {
+            const std::vector<std::size_t>& at = keptAt[id];
             if (static_cast<std::size_t>(occurrence) <= at.size())
                 slot = at[static_cast<std::size_t>(occurrence) - 1] + 1;
-        } else if (occurrence <= counts[r].result) {
-            inserted[slot].push_back(r);
+        } else if (occurrence <= table.counts[id].result) {
+            inserted[slot].push_back(&r);
         }
     }
 
     CReminderList result;
     result.m_strFileName = ours.m_strFileName;
     result.m_nZoneOffset = ours.m_nZoneOffset;
+    result.m_reminders.reserve(kept.size() + other.size());
     for (std::size_t i = 0; i <= kept.size(); ++i) {
-        result.m_reminders.insert(result.m_reminders.end(), inserted[i].begin(), inserted[i].end());
+        for (const CReminder* r : inserted[i])
+            result.m_reminders.push_back(*r);
         if (i < kept.size())
-            result.m_reminders.push_back(kept[i]);
+            result.m_reminders.push_back(*kept[i]);
     }
 
     bool fromTheirs = false;
@@ -118,7 +150,7 @@ CReminderList MergeReminderLists(const CReminderList& base, const CReminderList&
         bool goneFromBoth = false;
         bool oursOwnGain = false;
         bool theirsOwnGain = false;
-        for (const auto& [r, c] : counts) {
+        for (const Counts& c : table.counts) {
             report->m_nAddedFromTheirs += std::max(0, c.result - c.ours);
             report->m_nRemovedByTheirs += std::max(0, c.ours - c.result);
             goneFromBoth = goneFromBoth || (Gone(c.base, c.ours) > 0 && Gone(c.base, c.theirs) > 0);
@@ -133,12 +165,12 @@ CReminderList MergeReminderLists(const CReminderList& base, const CReminderList&
 bool MergeKeepsEverything(const CReminderList& base, const CReminderList& ours, const CReminderList& theirs,
                           const CReminderList& result)
 {
-    CountMap counts;
-    CountInto(counts, base, &Counts::base);
-    CountInto(counts, ours, &Counts::ours);
-    CountInto(counts, theirs, &Counts::theirs);
-    CountInto(counts, result, &Counts::result);
-    for (const auto& [r, c] : counts) {
+    CountTable table;
+    table.Count(base, &Counts::base);
+    table.Count(ours, &Counts::ours);
+    table.Count(theirs, &Counts::theirs);
+    table.Count(result, &Counts::result);
+    for (const Counts& c : table.counts) {
         // A side's copies may go only as far as the other side deleted base
         // copies. Base copies need no rule of their own: each side still
         // holds every base copy it did not delete.
