@@ -142,6 +142,7 @@ BOOL CMainDlg::OnInitDialog()
 
     CenterWindow();
     LoadDataFile(reportLoadError);
+    TakeInConflictCopies();
 
     const bool startHidden = m_data.m_bStartMinimized || AfxGetApp()->m_nCmdShow == SW_SHOWMINNOACTIVE;
     if (!startHidden || list.RefreshDueList() > 0) {

@@ -166,6 +166,10 @@ private:
     // Says once, without a box, that a reminder changed on both sides is
     // kept in both versions.
     void TellMergeKeptBoth();
+    // The copies a sync tool left beside the list when it could not merge:
+    // each that reads as a list is merged in and saved, and removed only once
+    // the save holds it. Called at start-up and before every write.
+    void TakeInConflictCopies();
 
     // Set while UpdateList writes rows: its own check marks are not clicks.
     bool m_bFillingList = false;
@@ -180,6 +184,8 @@ private:
     // can be missed, and a change undone is no change.
     std::optional<std::string> m_savedList;
     std::string m_strSavedFile;
+    // Set while TakeInConflictCopies runs: its own saves do not look again.
+    bool m_bTakingInCopies = false;
 
     static bool s_bTrayIconAdded;
     static bool s_bBlinkOn;

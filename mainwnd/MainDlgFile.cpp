@@ -48,6 +48,7 @@ bool CMainDlg::SaveDataFile(bool askOnError)
     UpdateWindowTitle();
     CReminderList& list = m_data.m_reminderList;
     TakeInChangesOnDisk();
+    TakeInConflictCopies();
     if (KeepUnreadFile() && list.Save()) {
         RememberSavedList();
         Trace("File saved.\n");

@@ -38,6 +38,10 @@ int SHCreateDirectoryExA(HWND hwnd, LPCSTR pszPath, const SECURITY_ATTRIBUTES* p
 // A new copy is readable by its owner only (0600): copies are kept aside.
 BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists);
 
+// Removes a file (never a folder). FALSE with ERROR_FILE_NOT_FOUND when it is
+// not there, or the reason it cannot be removed.
+BOOL DeleteFileA(LPCSTR lpFileName);
+
 // The absolute form of a path: relative ones are taken from the current
 // folder, "." and ".." parts are resolved. Returns the length; when the
 // buffer is too small, the size it needs (with the terminator).
@@ -51,10 +55,12 @@ DWORD AfxGetModuleFileName(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 BOOL AfxSHGetSpecialFolderPath(HWND hwndOwner, LPSTR lpszPath, int csidl, BOOL fCreate);
 int AfxSHCreateDirectoryEx(HWND hwnd, LPCSTR pszPath, const SECURITY_ATTRIBUTES* psa);
 BOOL AfxCopyFile(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists);
+BOOL AfxDeleteFile(LPCSTR lpFileName);
 DWORD AfxGetFullPathName(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart);
 #define GetModuleFileNameA      AfxGetModuleFileName
 #define SHGetSpecialFolderPathA AfxSHGetSpecialFolderPath
 #define SHCreateDirectoryExA    AfxSHCreateDirectoryEx
 #define CopyFileA               AfxCopyFile
+#define DeleteFileA             AfxDeleteFile
 #define GetFullPathNameA        AfxGetFullPathName
 #endif

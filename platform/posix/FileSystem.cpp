@@ -274,6 +274,21 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
     return TRUE;
 }
 
+BOOL DeleteFileA(LPCSTR lpFileName)
+{
+    if (!lpFileName || !*lpFileName) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    // unlink never removes a folder (EISDIR on Linux), as DeleteFile.
+    if (::unlink(lpFileName) != 0) {
+        SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : Win32ErrorFromErrno(errno));
+        return FALSE;
+    }
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
+
 DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart)
 {
     if (!lpFileName || !*lpFileName) {

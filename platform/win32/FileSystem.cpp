@@ -33,6 +33,11 @@ BOOL AfxCopyFile(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfEx
                        AfxWide(lpNewFileName ? lpNewFileName : "").c_str(), bFailIfExists);
 }
 
+BOOL AfxDeleteFile(LPCSTR lpFileName)
+{
+    return ::DeleteFileW(AfxWide(lpFileName ? lpFileName : "").c_str());
+}
+
 DWORD AfxGetFullPathName(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart)
 {
     const std::wstring name = AfxWide(lpFileName ? lpFileName : "");

@@ -154,6 +154,30 @@ class ChangedElsewhere(h.E2ETest):
                                                         "Vid utloggningen", "Sist i editorn"])
 
 
+class ConflictCopies(h.E2ETest):
+
+    def test_a_conflict_copy_at_start_is_taken_in_and_removed(self):
+        s = self.session()
+        s.settings()
+        h.write_tlv(s.data_file, [("Fanns", self.now_stored(86400), 1, 600, 1)])
+        folder = s.data_file.parent
+        copy = folder / (s.data_file.stem + ".sync-conflict-20260114-093000-ABC1234" + s.data_file.suffix)
+        h.write_tlv(copy, [("Fanns", self.now_stored(86400), 1, 600, 1),
+                           ("Från telefonen", self.now_stored(2 * 86400), 1, 600, 0)])
+        broken = folder / (s.data_file.stem + " (conflicted copy 2026-01-14 093000)" + s.data_file.suffix)
+        broken.write_bytes(GARBAGE)
+        app = self.start()
+        h.wait_until(lambda: not copy.exists(), what="the conflict copy taken in and removed")
+        self.assertEqual(h.texts_in(s.data_file), ["Fanns", "Från telefonen"])
+        self.assertEqual(broken.read_bytes(), GARBAGE, "a copy that is no list stays as it is")
+        self.assertEqual(app.boxes(), [])
+        # The list on screen holds it too: a later write keeps it.
+        app.add_reminder("Efterat")
+        app.terminate()
+        self.assertEqual(app.wait_exit(8), 0, app.stderr()[-2000:])
+        self.assertEqual(h.texts_in(s.data_file), ["Fanns", "Från telefonen", "Efterat"])
+
+
 class UnreadableFiles(h.E2ETest):
 
     def test_default_file_with_bom_is_copied_aside_silently(self):

@@ -176,6 +176,18 @@ TEST_F(AtomicFileTest, LeftoversOfEndedWritersGoAtTheNextWriteAndNothingElse)
     EXPECT_TRUE(fs::is_directory(dir / ("list.tlv.tmp-" + dead + "-7")));
 }
 
+TEST_F(AtomicFileTest, DeleteRemovesAFileButNeverAFolder)
+{
+    WriteFile(dir / "a", "contents");
+    ASSERT_TRUE(DeleteFileA((dir / "a").c_str()));
+    EXPECT_FALSE(fs::exists(dir / "a"));
+    EXPECT_FALSE(DeleteFileA((dir / "a").c_str()));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+    fs::create_directory(dir / "folder");
+    EXPECT_FALSE(DeleteFileA((dir / "folder").c_str()));
+    EXPECT_TRUE(fs::is_directory(dir / "folder"));
+}
+
 TEST_F(AtomicFileTest, CopyTakesOnlyRegularFilesAndNeverWaitsForAFifo)
 {
     const fs::path fifo = dir / "fifo";
