@@ -81,6 +81,13 @@ public:
     // Writes the list to a new file in the application-data folder, for when
     // its own file cannot be written and nobody can be asked.
     bool SaveRecoveryFile();
+    // Has the list's file watched, when its name changed: another program's
+    // change shows while this one runs, not only at its next write.
+    void WatchListFile();
+    // Posted by the watch when the list's file may have changed on disk.
+    static constexpr UINT kListChangedOnDiskMessage = WM_APP + 101;
+    // How often a change on disk was taken into the list (for tests).
+    int m_nChangesOnDiskTaken = 0;
 
     // Settings.
     void LoadSettings();
@@ -132,6 +139,7 @@ public:
     LRESULT OnHotKey(WPARAM wParam, LPARAM lParam);
     LRESULT OnStartedAgain(WPARAM wParam, LPARAM lParam);
     LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
+    LRESULT OnListChangedOnDisk(WPARAM wParam, LPARAM lParam);
     void OnReadMe();
     void OnAbout();
     void OnSettings();
@@ -186,6 +194,8 @@ private:
     std::string m_strSavedFile;
     // Set while TakeInConflictCopies runs: its own saves do not look again.
     bool m_bTakingInCopies = false;
+    // The file the watch is on.
+    std::string m_strWatchedFile;
 
     static bool s_bTrayIconAdded;
     static bool s_bBlinkOn;

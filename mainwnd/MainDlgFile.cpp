@@ -41,11 +41,13 @@ void CMainDlg::LoadDataFile(bool reportError)
     ResetAlarmTimer();
     UpdateWindowTitle();
     KillTimer(3);
+    WatchListFile();
 }
 
 bool CMainDlg::SaveDataFile(bool askOnError)
 {
     UpdateWindowTitle();
+    WatchListFile();
     CReminderList& list = m_data.m_reminderList;
     TakeInChangesOnDisk();
     TakeInConflictCopies();

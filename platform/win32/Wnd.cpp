@@ -4,6 +4,7 @@
 #include "platform/Wnd.h"
 
 #include "platform/DataExchange.h"
+#include "platform/FileWatch.h"
 #include "platform/Font.h"
 #include "platform/Menu.h"
 #include "platform/WinApp.h"
@@ -86,6 +87,7 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     }
     if (message == WM_NCDESTROY) {
         AfxNoteTimer(hWnd, 0, 0, false);
+        AfxWatchFile(hWnd, nullptr, 0);
         // The window is gone: its CWnd lets go of it, and may delete itself.
         auto gone = g_permanent.find(hWnd);
         if (gone != g_permanent.end() && gone->second.wnd == pWnd) {

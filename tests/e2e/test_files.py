@@ -154,6 +154,55 @@ class ChangedElsewhere(h.E2ETest):
                                                         "Vid utloggningen", "Sist i editorn"])
 
 
+    def wait_trace(self, app, line, count=1, timeout=10):
+        return h.wait_until(lambda: app.stderr().count(line) >= count, timeout, interval=0.01, what=repr(line))
+
+    def test_a_replaced_file_shows_at_once_and_the_next_edit_acts_on_it(self):
+        s = self.session()
+        s.settings()
+        h.write_tlv(s.data_file, [("Fanns", self.now_stored(86400), 1, 600, 1)])
+        app = self.start()
+        # A sync tool puts a reminder first, replacing the file by a rename.
+        sync = s.data_file.with_suffix(".sync")
+        h.write_tlv(sync, [("Från synken", self.now_stored(3600), 1, 600, 0),
+                           ("Fanns", self.now_stored(86400), 1, 600, 1)])
+        started = time.monotonic()
+        os.replace(sync, s.data_file)
+        self.wait_trace(app, "The list changed on disk: reloaded.")
+        print("\n  change on disk to the list reloaded: %.0f ms" % ((time.monotonic() - started) * 1000))
+        # The first row is the synced one now: deleting it deletes that one
+        # (a list read only at the next write would delete "Fanns").
+        app.click_row(0)
+        s.x.key("Delete")
+        app.wait_box()
+        s.x.key("Return")
+        app.wait_no_box()
+        app.terminate()
+        self.assertEqual(app.wait_exit(8), 0, app.stderr()[-2000:])
+        self.assertEqual(h.texts_in(s.data_file), ["Fanns"])
+
+    def test_an_append_is_merged_into_a_changed_list_at_once(self):
+        s = self.session()
+        s.settings()
+        h.write_tlv(s.data_file, [("Fanns", self.now_stored(86400), 1, 600, 1)])
+        app = self.start()
+        app.add_reminder("Skriven i Talvo")
+        started = time.monotonic()
+        with open(s.data_file, "ab") as f:  # as an editor appends, in place
+            f.write(("Tillagd i editorn\r\n%d\r\n1\r\n600\r\n0\r\n" % self.now_stored(2 * 86400)).encode("utf-8"))
+        self.wait_trace(app, "The list changed on disk: merged.")
+        print("\n  change on disk to the list merged: %.0f ms" % ((time.monotonic() - started) * 1000))
+        self.assertEqual(h.texts_in(s.data_file), ["Fanns", "Tillagd i editorn"], "not written before a save")
+        # Our own save is no change on disk.
+        app.save()
+        self.assertCountEqual(h.texts_in(s.data_file), ["Fanns", "Tillagd i editorn", "Skriven i Talvo"])
+        # A notice of our own write would have come by now.
+        self.assertTrue(h.holds_for(lambda: "The list changed on disk: reloaded." not in app.stderr(), 0.8))
+        self.assertEqual(app.stderr().count("The list changed on disk: merged."), 1)
+        app.terminate()
+        self.assertEqual(app.wait_exit(8), 0, app.stderr()[-2000:])
+
+
 class ConflictCopies(h.E2ETest):
 
     def test_a_conflict_copy_at_start_is_taken_in_and_removed(self):
@@ -176,6 +225,21 @@ class ConflictCopies(h.E2ETest):
         app.terminate()
         self.assertEqual(app.wait_exit(8), 0, app.stderr()[-2000:])
         self.assertEqual(h.texts_in(s.data_file), ["Fanns", "Från telefonen", "Efterat"])
+
+
+    def test_a_conflict_copy_appearing_while_running_is_taken_in(self):
+        s = self.session()
+        s.settings()
+        h.write_tlv(s.data_file, [("Fanns", self.now_stored(86400), 1, 600, 1)])
+        app = self.start()
+        copy = s.data_file.parent / (s.data_file.stem + " (conflicted copy 2026-12-08 101500)" + s.data_file.suffix)
+        h.write_tlv(copy, [("Fanns", self.now_stored(86400), 1, 600, 1),
+                           ("Från den andra datorn", self.now_stored(2 * 86400), 1, 600, 0)])
+        h.wait_until(lambda: not copy.exists(), what="the conflict copy taken in and removed")
+        self.assertEqual(h.texts_in(s.data_file), ["Fanns", "Från den andra datorn"])
+        app.terminate()
+        self.assertEqual(app.wait_exit(8), 0, app.stderr()[-2000:])
+        self.assertEqual(h.texts_in(s.data_file), ["Fanns", "Från den andra datorn"])
 
 
 class UnreadableFiles(h.E2ETest):

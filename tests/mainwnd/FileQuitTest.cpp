@@ -6,14 +6,30 @@
 #include "res/resource.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <thread>
 
 namespace {
 
 constexpr UINT kSaveError = MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2;
 constexpr UINT kQuitQuestion = MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON3;
 constexpr auto kOwnerOnly = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+
+// Runs the window's events until done() or the deadline; whether done().
+bool EventsUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline = std::chrono::seconds(5))
+{
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        testhooks::ProcessEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -431,4 +447,85 @@ TEST_F(FileQuitTest, AFileAnotherProgramMadeUnreadableIsKeptAsideNotMerged)
         if (e.path().filename().string().find("lista.tlv.unreadable-") == 0)
             aside.push_back(ReadFile(e.path().string()));
     EXPECT_EQ(aside, std::vector<std::string>{"inte en lista\r\n"});
+}
+
+TEST_F(FileQuitTest, AChangeOnDiskShowsInTheUnchangedListAtOnce)
+{
+    WriteTlv(m_file, {{"rad", kNow + 3600}, {"andra", kNow + 7200}});
+    Create(m_file);
+    testhooks::ClickListItem(List(), 1);
+    ASSERT_EQ(testhooks::WindowText(Item(1006)), "andra");
+
+    // An editor appends in place.
+    WriteTlv(m_file, {{"rad", kNow + 3600}, {"andra", kNow + 7200}, {"från redigeraren", kNow + 600}});
+    ASSERT_TRUE(EventsUntil([&] { return Texts().size() == 3; })) << "the append never showed";
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"rad", "andra", "från redigeraren"}));
+    EXPECT_EQ(Selected(), std::vector<int>{1}) << "the selection follows its reminder";
+    EXPECT_EQ(testhooks::WindowText(Item(1006)), "andra");
+    EXPECT_TRUE(Boxes().empty());
+
+    // A sync tool replaces it by a rename; the shown reminder moves.
+    const std::string temporary = Path("lista.tlv.sync");
+    WriteTlv(temporary, {{"från synken", kNow + 60}, {"andra", kNow + 7200}});
+    std::filesystem::rename(temporary, m_file);
+    ASSERT_TRUE(EventsUntil([&] { return Texts().size() == 2; })) << "the replacement never showed";
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"från synken", "andra"}));
+    EXPECT_EQ(Selected(), std::vector<int>{1});
+    EXPECT_EQ(testhooks::WindowText(Item(1006)), "andra");
+
+    // The reminder in the panel goes: the panel is a new one's.
+    WriteTlv(m_file, {{"från synken", kNow + 60}});
+    ASSERT_TRUE(EventsUntil([&] { return Texts().size() == 1; }));
+    EXPECT_TRUE(Selected().empty());
+    EXPECT_NE(testhooks::WindowText(Item(1006)), "andra");
+    // Read, not changed: quitting has nothing to write.
+    EXPECT_FALSE(m_pDlg->IsModified());
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(FileQuitTest, AChangeOnDiskIsMergedIntoAChangedListBeforeAnySave)
+{
+    WriteTlv(m_file, {{"rad", kNow + 3600}});
+    Create(m_file);
+    AddRow("ny här");
+    WriteTlv(m_file, {{"rad", kNow + 3600}, {"från redigeraren", kNow + 600}});
+    ASSERT_TRUE(EventsUntil([&] { return Texts().size() == 3; })) << "the change on disk never showed";
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"rad", "från redigeraren", "ny här"}));
+    // Not written yet: the merge is on screen and goes out with the next write.
+    EXPECT_EQ(ReadFile(m_file).find("ny här"), std::string::npos);
+    EXPECT_TRUE(m_pDlg->IsModified());
+    Key('S', false, true);
+    const std::string file = ReadFile(m_file);
+    for (const char* text : {"\r\nfrån redigeraren\r\n", "\r\nny här\r\n"})
+        EXPECT_NE(file.find(text), std::string::npos) << text;
+
+    // A file an editor has just emptied to write it again is left alone
+    // until it can be read.
+    std::ofstream(m_file, std::ios::binary).flush();
+    EventsUntil([] { return false; }, std::chrono::milliseconds(600));
+    EXPECT_EQ(Texts().size(), 3u);
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(FileQuitTest, OwnWritesAreNoChangeOnDisk)
+{
+    WriteTlv(m_file, {{"rad", kNow + 3600}});
+    Create(m_file);
+    for (const char* text : {"ett", "två", "tre"}) {
+        AddRow(text);
+        Key('S', false, true);
+    }
+    // Long enough for a burst's notice to arrive.
+    EventsUntil([] { return false; }, std::chrono::milliseconds(800));
+    EXPECT_EQ(m_pDlg->m_nChangesOnDiskTaken, 0);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"rad", "ett", "två", "tre"}));
+
+    // Save As moves the watch to the new file.
+    const std::string other = Path("andra.tlv");
+    testhooks::QueueFileDialogPath(other);
+    Cmd(ID_FILE_SAVEAS);
+    WriteTlv(m_file, {{"gamla filen", kNow + 60}});
+    WriteTlv(other, {{"nya filen", kNow + 60}});
+    ASSERT_TRUE(EventsUntil([&] { return Texts().size() == 1; }));
+    EXPECT_EQ(Texts(), std::vector<std::string>{"nya filen"});
 }
