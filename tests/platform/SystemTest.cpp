@@ -335,6 +335,16 @@ void EndChild(pid_t child)
     ::waitpid(child, nullptr, 0);
 }
 
+// Ends the child however the test ends: it shares our X connection.
+struct CEndAtEnd {
+    pid_t pid;
+    ~CEndAtEnd()
+    {
+        if (pid > 0)
+            EndChild(pid);
+    }
+};
+
 }  // namespace
 
 // The claim is the list's, not the spelling of its path nor the session's:
@@ -350,8 +360,8 @@ TEST(InstanceTest, OneClaimPerListWhateverThePathOrSession)
     ::chmod((folder + "/under/runtime").c_str(), 0700);
     const std::string file = folder + "/lista.tlv";
 
-    const pid_t other = HoldInChild(file, "XDG_RUNTIME_DIR", (folder + "/under/runtime").c_str());
-    ASSERT_GT(other, 0);
+    CEndAtEnd other{HoldInChild(file, "XDG_RUNTIME_DIR", (folder + "/under/runtime").c_str())};
+    ASSERT_GT(other.pid, 0);
     // The holder runs no event loop: held, but not answering.
     EXPECT_EQ(ClaimFromAnotherThread(file), InstanceClaim::NotAnswering);
     EXPECT_EQ(ClaimFromAnotherThread(folder + "/under/../lista.tlv"), InstanceClaim::NotAnswering);
@@ -360,12 +370,12 @@ TEST(InstanceTest, OneClaimPerListWhateverThePathOrSession)
     ASSERT_EQ(::chdir((folder + "/under").c_str()), 0);
     EXPECT_EQ(ClaimFromAnotherThread("../lista.tlv"), InstanceClaim::NotAnswering);
     ASSERT_EQ(::chdir(cwd), 0);
-    EndChild(other);
+    EndChild(other.pid);
+    other.pid = -1;
 
-    const pid_t noSession = HoldInChild(file, "XDG_RUNTIME_DIR", nullptr);
-    ASSERT_GT(noSession, 0);
+    CEndAtEnd noSession{HoldInChild(file, "XDG_RUNTIME_DIR", nullptr)};
+    ASSERT_GT(noSession.pid, 0);
     EXPECT_EQ(ClaimFromAnotherThread(file), InstanceClaim::NotAnswering);
-    EndChild(noSession);
 }
 
 // A holder that is killed leaves no claim behind: the next claim is taken
@@ -377,21 +387,20 @@ TEST(InstanceTest, AKilledHolderLeavesNoStaleClaim)
     ASSERT_TRUE(dir.isValid());
     const std::string file = dir.path().toStdString() + "/lista.tlv";
     const std::string other = dir.path().toStdString() + "/annan.tlv";
-    const pid_t holder = HoldInChild(file, "TALVO_UNUSED", "1");
-    ASSERT_GT(holder, 0);
+    CEndAtEnd holder{HoldInChild(file, "TALVO_UNUSED", "1")};
+    ASSERT_GT(holder.pid, 0);
     EXPECT_EQ(ClaimFromAnotherThread(file), InstanceClaim::NotAnswering);
-    EndChild(holder);
+    EndChild(holder.pid);
+    holder.pid = -1;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(AfxClaimInstance(file.c_str(), g_nComeForwardMsg), InstanceClaim::Claimed);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
 
     // Moved to another list, this one is free again; moved back, it is ours.
     EXPECT_EQ(AfxMoveInstanceClaim(other.c_str()), InstanceClaim::Claimed);
-    const pid_t taker = HoldInChild(file, "TALVO_UNUSED", "1");
-    EXPECT_GT(taker, 0);
+    CEndAtEnd taker{HoldInChild(file, "TALVO_UNUSED", "1")};
+    EXPECT_GT(taker.pid, 0);
     EXPECT_EQ(AfxMoveInstanceClaim(other.c_str()), InstanceClaim::Claimed);
     EXPECT_EQ(AfxMoveInstanceClaim(file.c_str()), InstanceClaim::NotAnswering);
     EXPECT_EQ(ClaimFromAnotherThread(other), InstanceClaim::Forwarded);
-    if (taker > 0)
-        EndChild(taker);
 }
