@@ -39,17 +39,17 @@ std::wstring ClaimName(LPCSTR path)
 {
     std::wstring wide = AfxWide(path ? path : "");
     static wchar_t full[32768];
-    wchar_t* name = nullptr;
-    const DWORD n = ::GetFullPathNameW(wide.c_str(), DWORD(std::size(full)), full, &name);
+    wchar_t* file = nullptr;
+    const DWORD n = ::GetFullPathNameW(wide.c_str(), DWORD(std::size(full)), full, &file);
     if (n > 0 && n < std::size(full)) {
         wide.assign(full, n);
         if (std::wstring final = FinalPath(wide); !final.empty())
             wide = final;
-        else if (name && name > full) {
+        else if (file && file > full) {
             // Not there yet: the folder's final path and the name.
-            const std::wstring folder(full, std::size_t(name - full));
+            const std::wstring folder(full, std::size_t(file - full));
             if (std::wstring finalFolder = FinalPath(folder); !finalFolder.empty())
-                wide = finalFolder + L"\\" + std::wstring(name);
+                wide = finalFolder + L"\\" + std::wstring(file);
         }
     }
     ::CharLowerBuffW(wide.data(), DWORD(wide.size()));
