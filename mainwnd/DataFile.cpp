@@ -3,8 +3,11 @@
 #include "model/Clock.h"
 #include "platform/FileFind.h"
 #include "platform/FileSystem.h"
+#include "platform/Instance.h"
 #include "platform/Path.h"
 #include "platform/TimeZone.h"
+#include "platform/Trace.h"
+#include "res/resource.h"
 #include "support/ShellHelpers.h"
 
 #include <ctime>
@@ -61,4 +64,17 @@ CString FreeFileName(const CString& prefix, const char* suffix)
     for (int n = 2; FileExists(name); ++n)
         name.Format("%s-%d%s", base.GetString(), n, suffix);
     return name;
+}
+
+bool ClaimDataFile(const CString& path)
+{
+    const InstanceClaim claim = AfxMoveInstanceClaim(path);
+    if (claim == InstanceClaim::Claimed)
+        return true;
+    CString format, text;
+    format.LoadString(claim == InstanceClaim::NotAnswering ? IDS_NOT_ANSWERING : IDS_LIST_HELD);
+    text.Format(format, path.GetString());
+    Trace("%s\n", text.GetString());
+    AfxMessageBox(text, MB_ICONEXCLAMATION);
+    return false;
 }

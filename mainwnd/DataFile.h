@@ -16,6 +16,10 @@ bool IsFolder(LPCSTR path);
 // DefaultDataFolder(), which is then created. *reportLoadError becomes false
 // for the two defaults: a missing default file is no error.
 CString ChooseDataFile(LPCSTR cmdLine, LPCSTR lastFile, bool* reportLoadError);
+// Moves the program's claim to the list at path (opened or saved under a new
+// name). When another running Talvo holds it, that one is brought forward,
+// the user is told, and false is returned: the list on screen stays.
+bool ClaimDataFile(const CString& path);
 // A path that no file has yet: prefix, the local date and time, suffix
 // (".../talvo-recovery-20261207-221500.tlv"), with "-2", "-3" ... before the
 // suffix when taken.

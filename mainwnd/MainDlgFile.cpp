@@ -207,10 +207,12 @@ void CMainDlg::OnFileOpen()
     if (!ShowFileDialog(path, true, m_hWnd, current, current, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, filter,
                         nullptr, nullptr, nullptr, 260))
         return;
-    // A changed list on screen is saved first, as quitting saves it; No to
-    // the save error keeps it on screen.
-    if (IsModified() && !SaveDataFile(true))
+    if (!ClaimDataFile(path))
         return;
+    // A changed list on screen is saved first, as quitting saves it; No to
+    // the save error keeps it on screen, and its claim.
+    if (IsModified() && !SaveDataFile(true))
+        return (void)ClaimDataFile(current);
     m_data.m_reminderList.SetFileName(path);
     LoadDataFile(true);
 }
@@ -231,6 +233,8 @@ void CMainDlg::OnFileSaveAs()
     CString path;
     if (!ShowFileDialog(path, false, m_hWnd, current, current, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, filter, ext,
                         nullptr, nullptr, 260))
+        return;
+    if (!ClaimDataFile(path))
         return;
     m_data.m_reminderList.SetFileName(path);
     SaveDataFile(true);

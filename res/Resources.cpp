@@ -221,6 +221,8 @@ const StringTemplate kStrings[] = {
                           "p\xC3\xA5 b\xC3\xA5"
                           "da st\xC3\xA4llena finns nu i b\xC3\xA5"
                           "da versionerna: ta bort den du inte vill ha."},
+    {IDS_LIST_HELD, "\"%s\" \xC3\xA4r redan \xC3\xB6ppen i ett annat Talvo, som nu visas. Listan h\xC3\xA4r \xC3\xA4r "
+                    "of\xC3\xB6r\xC3\xA4ndrad."},
     {IDS_NOT_ANSWERING, "Talvo \xC3\xA4r redan ig\xC3\xA5ng med \"%s\" men svarar inte. Avsluta det andra Talvo och "
                         "f\xC3\xB6rs\xC3\xB6k igen."},
     {IDS_ASK_SHORTCUT, "Det kommer att l\xC3\xA4ggas en genv\xC3\xA4g till programmet i en mapp p\xC3\xA5 Startmenyn s\xC3\xA5 "

@@ -118,6 +118,7 @@
 #define IDS_CMDLINE_MANY         60313
 #define IDS_VERSION              60314
 #define IDS_MERGE_KEPT_BOTH      60315
+#define IDS_LIST_HELD            60316
 #define IDS_ASK_SHORTCUT         60400
 #define IDS_SHORTCUT_CREATED     60401
 #define IDS_DEFAULT_SOUND        60500

@@ -1,9 +1,11 @@
-// The claim is an flock on a file named after the data file in the user's
-// runtime folder; the holder listens on a socket beside it, and a later
-// start connects to it to ask for the window. The holder answers with one
-// byte from its event loop, so a holder that is stopped or hung is told from
-// one that took the request; the asker waits a bounded time for either. The
-// kernel drops the lock when the holder ends, however it ends.
+// The claim is a listening UNIX socket in Linux's abstract namespace, named
+// after the user id and the list's canonical path: every session of the
+// user (any XDG_RUNTIME_DIR, none, ssh, sudo -u) meets the same name, and
+// the kernel frees it when the holder ends, however it ends, so no claim is
+// left stale. A later start connects to it to ask for the window; the holder
+// answers with one byte from its event loop, so a holder that is stopped or
+// hung is told from one that took the request, and the asker waits a
+// bounded time for either. Both ends check that the other is the same user.
 
 #include "platform/Instance.h"
 
@@ -18,6 +20,7 @@
 #include <QSocketNotifier>
 
 #include <cerrno>
+#include <cstddef>
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -26,11 +29,8 @@
 #include <string>
 #include <thread>
 
-#include <fcntl.h>
 #include <poll.h>
-#include <sys/file.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -72,50 +72,88 @@ std::string Hash(const std::string& text)
     return out;
 }
 
-// A folder only this user can reach: the runtime folder, else one in /tmp.
-std::string ClaimFolder()
+// The claim's name in the abstract namespace: the user's and the list's,
+// the same in every session of the user (any XDG_RUNTIME_DIR, ssh, sudo -u).
+sockaddr_un ClaimAddress(const std::string& canonical, socklen_t& length)
 {
-    std::string base;
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime == '/')
-        base = std::string(runtime) + "/talvo";
-    else
-        base = "/tmp/talvo-" + std::to_string(getuid());
-    ::mkdir(base.c_str(), 0700);
-    struct stat st {};
-    if (::lstat(base.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid() || (st.st_mode & 077))
-        return {};
-    return base;
-}
-
-bool SocketAddress(const std::string& path, sockaddr_un& address)
-{
-    address = sockaddr_un{};
+    sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path)
-        return false;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    return true;
+    const std::string name = "talvo-" + std::to_string(getuid()) + "-" + Hash(canonical);
+    std::memcpy(address.sun_path + 1, name.data(), name.size());  // sun_path[0] == 0: abstract
+    length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    return address;
 }
 
-void Listen(const std::string& socketPath, UINT message)
+// Whether the other end of a connected socket runs as this user: another
+// user may bind our name, and must neither hold our list nor call us forward.
+bool PeerIsThisUser(int s)
 {
-    sockaddr_un address;
-    if (!SocketAddress(socketPath, address))
-        return;
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(s, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == getuid();
+}
+
+// This process's claim: the bound socket, its notifier and what it names.
+struct Claim {
+    int socket = -1;
+    QSocketNotifier* notifier = nullptr;
+    std::string canonical;
+    UINT message = 0;
+};
+Claim g_claim;
+
+void Release()
+{
+    delete g_claim.notifier;
+    g_claim.notifier = nullptr;
+    if (g_claim.socket >= 0)
+        ::close(g_claim.socket);
+    g_claim.socket = -1;
+    g_claim.canonical.clear();
+}
+
+enum class Bound {
+    Ours,
+    Taken,  // another process holds the name
+    Failed  // no socket at all
+};
+
+// Binding the name is the claim; the kernel frees it when the process ends,
+// however it ends.
+Bound Bind(const sockaddr_un& address, socklen_t length, int& out)
+{
     const int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (s < 0)
-        return;
-    ::unlink(socketPath.c_str());  // a holder that ended left it
-    if (::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(s, 4) != 0) {
+        return Bound::Failed;
+    if (::bind(s, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
+        const int error = errno;
         ::close(s);
-        return;
+        return error == EADDRINUSE ? Bound::Taken : Bound::Failed;
     }
-    auto* notifier = new QSocketNotifier(s, QSocketNotifier::Read, AfxProgramLifetime());
-    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [s, message] {
+    if (::listen(s, 4) != 0) {
+        ::close(s);
+        return Bound::Failed;
+    }
+    out = s;
+    return Bound::Ours;
+}
+
+void Listen(int s, const std::string& canonical, UINT message)
+{
+    Release();
+    g_claim.socket = s;
+    g_claim.canonical = canonical;
+    g_claim.message = message;
+    g_claim.notifier = new QSocketNotifier(s, QSocketNotifier::Read, AfxProgramLifetime());
+    QObject::connect(g_claim.notifier, &QSocketNotifier::activated, g_claim.notifier, [s, message] {
         while (true) {
             const int client = ::accept4(s, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
             if (client < 0)
                 break;
+            if (!PeerIsThisUser(client)) {
+                ::close(client);
+                continue;
+            }
             // The answer; an asker that gave up already must not end us (SIGPIPE).
             (void)::send(client, "1", 1, MSG_NOSIGNAL | MSG_DONTWAIT);
             ::close(client);
@@ -128,8 +166,9 @@ void Listen(const std::string& socketPath, UINT message)
 
 enum class Asked {
     Answered,
-    NoAnswer,   // connected, but no answer by the deadline
-    NoListener  // no socket yet (the holder is starting, or ended), or its queue is full
+    NoAnswer,    // connected, but no answer by the deadline
+    NoListener,  // not listening yet (the holder is starting, or ended), or its queue is full
+    Stranger     // the name is held by another user's process
 };
 
 int MillisecondsLeft(std::chrono::steady_clock::time_point end)
@@ -141,14 +180,18 @@ int MillisecondsLeft(std::chrono::steady_clock::time_point end)
 // Asks the holder for its window, never waiting past end: a holder that is
 // stopped keeps connections in its queue unanswered, and once the queue is
 // full a blocking connect would wait for as long as it stays stopped.
-Asked AskHolder(const sockaddr_un& address, std::chrono::steady_clock::time_point end)
+Asked AskHolder(const sockaddr_un& address, socklen_t length, std::chrono::steady_clock::time_point end)
 {
     const int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (s < 0)
         return Asked::NoListener;
-    if (::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 && errno != EINPROGRESS) {
+    if (::connect(s, reinterpret_cast<const sockaddr*>(&address), length) != 0 && errno != EINPROGRESS) {
         ::close(s);
         return Asked::NoListener;
+    }
+    if (!PeerIsThisUser(s)) {
+        ::close(s);
+        return Asked::Stranger;
     }
     Asked result = Asked::NoAnswer;
     while (true) {
@@ -170,40 +213,48 @@ Asked AskHolder(const sockaddr_un& address, std::chrono::steady_clock::time_poin
 
 }  // namespace
 
-InstanceClaim AfxClaimInstance(LPCSTR path, UINT message)
+namespace {
+
+InstanceClaim Claim(const std::string& canonical, UINT message)
 {
-    if (!path || !*path)
-        return InstanceClaim::Claimed;
-    const std::string folder = ClaimFolder();
-    if (folder.empty())
-        return InstanceClaim::Claimed;
-    const std::string name = folder + "/" + Hash(Canonical(path));
-    sockaddr_un address;
-    const bool canAsk = SocketAddress(name + ".sock", address);
+    socklen_t length = 0;
+    const sockaddr_un address = ClaimAddress(canonical, length);
     const auto end = std::chrono::steady_clock::now() + kAnswerWait;
     while (true) {
-        // The folder is the user's own; still, nothing in it may hold the start.
-        const int lock = ::open((name + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0600);
-        if (lock < 0)
-            return InstanceClaim::Claimed;
-        if (::flock(lock, LOCK_EX | LOCK_NB) == 0) {
-            Listen(name + ".sock", message);  // the lock stays held while the process runs
-            return InstanceClaim::Claimed;
+        int s = -1;
+        switch (Bind(address, length, s)) {
+        case Bound::Ours: Listen(s, canonical, message); return InstanceClaim::Claimed;
+        case Bound::Failed: Release(); return InstanceClaim::Claimed;  // running twice beats not running
+        case Bound::Taken: break;
         }
-        const int error = errno;
-        ::close(lock);
-        if (error != EWOULDBLOCK)
-            return InstanceClaim::Claimed;
-        if (!canAsk)
-            return InstanceClaim::Forwarded;  // as far as can be told
-        switch (AskHolder(address, end)) {
+        switch (AskHolder(address, length, end)) {
         case Asked::Answered: return InstanceClaim::Forwarded;
         case Asked::NoAnswer: return InstanceClaim::NotAnswering;
+        case Asked::Stranger: Release(); return InstanceClaim::Claimed;  // another user squats the name
         case Asked::NoListener: break;
         }
-        // Starting, or ended meanwhile: then the claim is free on the next try.
+        // Starting, or ended meanwhile: then the name is free on the next try.
         if (MillisecondsLeft(end) == 0)
             return InstanceClaim::NotAnswering;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+}
+
+}  // namespace
+
+InstanceClaim AfxClaimInstance(LPCSTR path, UINT message)
+{
+    if (!path || !*path)
+        return InstanceClaim::Claimed;
+    return Claim(Canonical(path), message);
+}
+
+InstanceClaim AfxMoveInstanceClaim(LPCSTR path)
+{
+    if (!path || !*path)
+        return InstanceClaim::Claimed;
+    const std::string canonical = Canonical(path);
+    if (g_claim.socket >= 0 && canonical == g_claim.canonical)
+        return InstanceClaim::Claimed;
+    return Claim(canonical, g_claim.message);
 }

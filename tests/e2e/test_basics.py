@@ -1,6 +1,7 @@
 """Everyday paths: first start, adding and changing, quitting, files named
 on the command line, opening another list, one program per list."""
 
+import os
 import time
 import unittest
 
@@ -188,6 +189,24 @@ class OneProgramPerList(h.E2ETest):
         # The same file named by a different path is the same list.
         third = s.start_talvo([str(s.data_file.parent / ".." / "Talvo" / "talvo.tlv")])
         self.assertEqual(third.wait_exit(15), 0)
+        self.assertTrue(first.alive())
+
+    def test_second_start_from_another_session_raises_first_and_exits(self):
+        s = self.session(tray=True)
+        s.settings()
+        first = self.start()
+        h.wait_until(lambda: len(s.tray_icons()) == 1, 10, what="the tray icon")
+        first.focus_main()
+        s.x.key("Escape")
+        h.wait_until(lambda: not first.main_windows(), 10, what="the window to hide in the tray")
+        # Another login session of the same user: its own runtime folder.
+        other_runtime = s.home / "other-runtime"
+        other_runtime.mkdir(mode=0o700)
+        if s.user and os.geteuid() == 0:
+            os.chown(other_runtime, s.user[0], s.user[1])
+        second = s.start_talvo([str(s.data_file)], env={"XDG_RUNTIME_DIR": str(other_runtime)})
+        self.assertEqual(second.wait_exit(15), 0, "the second program ends at once with status 0")
+        h.wait_until(lambda: first.main_windows(), 10, what="the first window to come back")
         self.assertTrue(first.alive())
 
     def test_second_start_restores_the_iconified_first_window(self):

@@ -3,6 +3,7 @@
 #include "MainWndFixture.h"
 
 #include "platform/CommonDialogs.h"
+#include "platform/Instance.h"
 #include "res/resource.h"
 
 #include <algorithm>
@@ -11,6 +12,16 @@
 #include <fstream>
 #include <functional>
 #include <thread>
+
+#ifndef _WIN32
+#include <csignal>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -529,3 +540,99 @@ TEST_F(FileQuitTest, OwnWritesAreNoChangeOnDisk)
     ASSERT_TRUE(EventsUntil([&] { return Texts().size() == 1; }));
     EXPECT_EQ(Texts(), std::vector<std::string>{"nya filen"});
 }
+
+#ifndef _WIN32
+namespace {
+
+// Another running Talvo on path: a child process that claims it and answers
+// the requests to come forward on the claim's socket, until it is killed.
+pid_t HoldInAnotherProcess(const std::string& path)
+{
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(ready[0]);
+        const bool claimed = AfxClaimInstance(path.c_str(), WM_APP + 7) == InstanceClaim::Claimed;
+        // The claim's socket: the one listening in the abstract namespace.
+        int listener = -1;
+        for (int fd = 3; fd < 1024 && claimed; ++fd) {
+            sockaddr_un address{};
+            socklen_t length = sizeof address;
+            if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
+                address.sun_family == AF_UNIX && length > sizeof(sa_family_t) + 1 && address.sun_path[0] == '\0')
+                listener = fd;
+        }
+        const char result = listener >= 0 ? 'C' : 'F';
+        (void)!::write(ready[1], &result, 1);
+        while (true) {
+            pollfd p{listener, POLLIN, 0};
+            if (::poll(&p, 1, -1) > 0)
+                if (const int client = ::accept(listener, nullptr, nullptr); client >= 0) {
+                    (void)!::send(client, "1", 1, MSG_NOSIGNAL);
+                    ::close(client);
+                }
+        }
+    }
+    ::close(ready[1]);
+    char result = 0;
+    const bool claimed = child > 0 && ::read(ready[0], &result, 1) == 1 && result == 'C';
+    ::close(ready[0]);
+    if (child > 0 && !claimed) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        return -1;
+    }
+    return child;
+}
+
+// Ends the child however the test ends: it shares our X connection.
+struct CKillAtEnd {
+    pid_t pid;
+    ~CKillAtEnd()
+    {
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+};
+
+}  // namespace
+
+// A list another running Talvo holds is not opened nor saved over here: the
+// user is told, and the list on screen stays, under its own name.
+TEST_F(FileQuitTest, OpenAndSaveAsRefuseAListAnotherTalvoHolds)
+{
+    WriteTlv(m_file, {{"min", kNow + 3600}});
+    const std::string held = Path("upptagen.tlv");
+    WriteTlv(held, {{"annans", kNow + 3600}});
+    CKillAtEnd other{HoldInAnotherProcess(held)};
+    ASSERT_GT(other.pid, 0);
+    Create(m_file);
+
+    testhooks::QueueFileDialogPath(held);
+    Key('O', false, true);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, Format(IDS_LIST_HELD, held));
+    EXPECT_EQ(Texts(), std::vector<std::string>{"min"});
+    EXPECT_EQ(std::string(m_pDlg->m_data.m_reminderList.GetFileName()), m_file);
+
+    testhooks::QueueFileDialogPath(Path("./upptagen.tlv"));
+    Answer(IDYES);  // to replace the file
+    Cmd(32786);
+    ASSERT_EQ(Boxes().size(), 3u);
+    EXPECT_EQ(Boxes()[2].text, Format(IDS_LIST_HELD, Path("./upptagen.tlv")));
+    EXPECT_EQ(std::string(m_pDlg->m_data.m_reminderList.GetFileName()), m_file);
+    EXPECT_EQ(ReadFile(held).find("min"), std::string::npos);
+
+    ::kill(other.pid, SIGKILL);
+    ::waitpid(other.pid, nullptr, 0);
+    other.pid = -1;
+    testhooks::QueueFileDialogPath(held);
+    Key('O', false, true);
+    EXPECT_EQ(Boxes().size(), 3u);
+    EXPECT_EQ(Texts(), std::vector<std::string>{"annans"});
+}
+#endif

@@ -17,12 +17,15 @@
 #include <QWidget>
 
 #include <chrono>
+#include <climits>
+#include <csignal>
 #include <cstring>
 #include <future>
 #include <string>
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -290,4 +293,114 @@ TEST(InstanceTest, AHolderThatDoesNotAnswerIsToldApartInBoundedTime)
 
     app->m_pMainWnd = saved;
     host.Detach();
+}
+
+namespace {
+
+// A holder in another process: a child that claims path with env set as
+// given (unset when value is null) and then waits, without an event loop,
+// until it is killed. Returns its pid once the claim is taken, or -1.
+pid_t HoldInChild(const std::string& path, const char* variable, const char* value)
+{
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(ready[0]);
+        if (value)
+            ::setenv(variable, value, 1);
+        else
+            ::unsetenv(variable);
+        const char result = AfxClaimInstance(path.c_str(), g_nComeForwardMsg) == InstanceClaim::Claimed ? 'C' : 'F';
+        (void)!::write(ready[1], &result, 1);
+        while (true)
+            ::pause();
+    }
+    ::close(ready[1]);
+    char result = 0;
+    const bool claimed = child > 0 && ::read(ready[0], &result, 1) == 1 && result == 'C';
+    ::close(ready[0]);
+    if (child > 0 && !claimed) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        return -1;
+    }
+    return child;
+}
+
+void EndChild(pid_t child)
+{
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+}
+
+// Ends the child however the test ends: it shares our X connection.
+struct CEndAtEnd {
+    pid_t pid;
+    ~CEndAtEnd()
+    {
+        if (pid > 0)
+            EndChild(pid);
+    }
+};
+
+}  // namespace
+
+// The claim is the list's, not the spelling of its path nor the session's:
+// ".." and a relative path name the same list, and a holder in another
+// session (another XDG_RUNTIME_DIR, or none) holds it for this one too.
+TEST(InstanceTest, OneClaimPerListWhateverThePathOrSession)
+{
+    EnsureStarted();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string folder = dir.path().toStdString();
+    ASSERT_TRUE(QDir(dir.path()).mkpath("under/runtime"));
+    ::chmod((folder + "/under/runtime").c_str(), 0700);
+    const std::string file = folder + "/lista.tlv";
+
+    CEndAtEnd other{HoldInChild(file, "XDG_RUNTIME_DIR", (folder + "/under/runtime").c_str())};
+    ASSERT_GT(other.pid, 0);
+    // The holder runs no event loop: held, but not answering.
+    EXPECT_EQ(ClaimFromAnotherThread(file), InstanceClaim::NotAnswering);
+    EXPECT_EQ(ClaimFromAnotherThread(folder + "/under/../lista.tlv"), InstanceClaim::NotAnswering);
+    char cwd[PATH_MAX];
+    ASSERT_TRUE(::getcwd(cwd, sizeof cwd));
+    ASSERT_EQ(::chdir((folder + "/under").c_str()), 0);
+    EXPECT_EQ(ClaimFromAnotherThread("../lista.tlv"), InstanceClaim::NotAnswering);
+    ASSERT_EQ(::chdir(cwd), 0);
+    EndChild(other.pid);
+    other.pid = -1;
+
+    CEndAtEnd noSession{HoldInChild(file, "XDG_RUNTIME_DIR", nullptr)};
+    ASSERT_GT(noSession.pid, 0);
+    EXPECT_EQ(ClaimFromAnotherThread(file), InstanceClaim::NotAnswering);
+}
+
+// A holder that is killed leaves no claim behind: the next claim is taken
+// at once, and by a program that may move it on to another list.
+TEST(InstanceTest, AKilledHolderLeavesNoStaleClaim)
+{
+    EnsureStarted();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string file = dir.path().toStdString() + "/lista.tlv";
+    const std::string other = dir.path().toStdString() + "/annan.tlv";
+    CEndAtEnd holder{HoldInChild(file, "TALVO_UNUSED", "1")};
+    ASSERT_GT(holder.pid, 0);
+    EXPECT_EQ(ClaimFromAnotherThread(file), InstanceClaim::NotAnswering);
+    EndChild(holder.pid);
+    holder.pid = -1;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(AfxClaimInstance(file.c_str(), g_nComeForwardMsg), InstanceClaim::Claimed);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+
+    // Moved to another list, this one is free again; moved back, it is ours.
+    EXPECT_EQ(AfxMoveInstanceClaim(other.c_str()), InstanceClaim::Claimed);
+    CEndAtEnd taker{HoldInChild(file, "TALVO_UNUSED", "1")};
+    EXPECT_GT(taker.pid, 0);
+    EXPECT_EQ(AfxMoveInstanceClaim(other.c_str()), InstanceClaim::Claimed);
+    EXPECT_EQ(AfxMoveInstanceClaim(file.c_str()), InstanceClaim::NotAnswering);
+    EXPECT_EQ(ClaimFromAnotherThread(other), InstanceClaim::Forwarded);
 }
