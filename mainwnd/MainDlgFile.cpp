@@ -80,9 +80,10 @@ void CMainDlg::TakeInChangesOnDisk()
     CReminderList base, theirs;
     base.m_nZoneOffset = theirs.m_nZoneOffset = list.m_nZoneOffset;
     base.Parse(*m_savedList);
-    if (!theirs.Parse(disk)) {
-        // Another program left something that is no list: it is kept aside
-        // before it is written over, never merged.
+    if (!CReminderList::IsWhole(disk) || !theirs.Parse(disk)) {
+        // Another program left something that is no whole list (or is still
+        // writing it): it is kept aside before it is written over, never
+        // merged, so a missing end never counts as deleted reminders.
         Trace("The file changed on disk and cannot be read; kept aside before the save.\n");
         m_strUnreadFile = list.GetFileName();
         return;

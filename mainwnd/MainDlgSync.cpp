@@ -41,8 +41,9 @@ void CMainDlg::TakeInConflictCopies()
         std::string bytes;
         CReminderList copy;
         copy.m_nZoneOffset = list.m_nZoneOffset;
-        if (!ReadWholeFile(path, bytes) || !copy.Parse(bytes)) {
-            Trace("Conflict copy %s cannot be read as a list; left where it is.\n", path.c_str());
+        // Read only whole: a copy still being written would lose its end.
+        if (!ReadWholeFile(path, bytes) || !CReminderList::IsWhole(bytes) || !copy.Parse(bytes)) {
+            Trace("Conflict copy %s cannot be read as a whole list; left where it is.\n", path.c_str());
             continue;
         }
         CReminderList saved;

@@ -29,7 +29,7 @@ LRESULT CMainDlg::OnListChangedOnDisk(WPARAM, LPARAM)
         (m_savedList && m_strSavedFile == list.m_strFileName && disk == *m_savedList))
         return 0;
     CReminderList theirs = list;
-    if (!theirs.Parse(disk)) {
+    if (!CReminderList::IsWhole(disk) || !theirs.Parse(disk)) {
         // An editor may be writing it in place: the next change or write sees it.
         Trace("The list changed on disk and cannot be read now.\n");
         return 0;

@@ -45,6 +45,11 @@ public:
     std::string Serialize() const;
     // Replaces records and defaults from file bytes; false for an unknown version tag.
     bool Parse(const std::string& bytes);
+    // Whether bytes hold a whole list: a known version tag, the header, and
+    // only whole records, the last line ended. Parse takes a list cut short
+    // too; a file another program may still be writing is read only whole,
+    // or its missing end would count as deleted reminders.
+    static bool IsWhole(const std::string& bytes);
 
     // Ordering and search.
     void Sort(bool byTime, bool ascending, bool checkedFirst);

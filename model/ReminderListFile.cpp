@@ -139,6 +139,29 @@ bool CReminderList::Save() const
     return WriteFileAtomically(m_strFileName, Serialize());
 }
 
+bool CReminderList::IsWhole(const std::string& bytes)
+{
+    if (bytes.empty() || bytes.back() != '\n')
+        return false;  // the last line is not ended: still being written
+    // Empty lines at the end (an editor's last line feed) are no record.
+    std::size_t end = bytes.size();
+    while (end > 0 && (bytes[end - 1] == '\n' || bytes[end - 1] == '\r'))
+        --end;
+    if (end == 0)
+        return false;
+    const std::string_view text(bytes.data(), end);
+    std::string_view tag = text.substr(0, text.find('\n'));
+    if (!tag.empty() && tag.back() == '\r')
+        tag.remove_suffix(1);
+    const bool version1 = EqualsIgnoringAsciiCase(tag, "Talvo_1");
+    if (!version1 && !EqualsIgnoringAsciiCase(tag, "Talvo_1.2"))
+        return false;
+    const std::size_t lines = std::size_t(std::count(text.begin(), text.end(), '\n')) + 1;
+    const std::size_t header = version1 ? 4 : 6;
+    const std::size_t record = version1 ? 3 : 5;
+    return lines >= header && (lines - header) % record == 0;
+}
+
 bool CReminderList::Parse(const std::string& bytes)
 {
     LineReader reader(bytes);

@@ -233,8 +233,11 @@ class ConflictCopies(h.E2ETest):
         h.write_tlv(s.data_file, [("Fanns", self.now_stored(86400), 1, 600, 1)])
         app = self.start()
         copy = s.data_file.parent / (s.data_file.stem + " (conflicted copy 2026-12-08 101500)" + s.data_file.suffix)
-        h.write_tlv(copy, [("Fanns", self.now_stored(86400), 1, 600, 1),
+        # Written under a temporary name and renamed, as sync tools do.
+        temp = s.data_file.parent / ".sync-tmp"
+        h.write_tlv(temp, [("Fanns", self.now_stored(86400), 1, 600, 1),
                            ("Från den andra datorn", self.now_stored(2 * 86400), 1, 600, 0)])
+        os.replace(temp, copy)
         h.wait_until(lambda: not copy.exists(), what="the conflict copy taken in and removed")
         self.assertEqual(h.texts_in(s.data_file), ["Fanns", "Från den andra datorn"])
         app.terminate()

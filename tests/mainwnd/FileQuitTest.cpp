@@ -636,3 +636,22 @@ TEST_F(FileQuitTest, OpenAndSaveAsRefuseAListAnotherTalvoHolds)
     EXPECT_EQ(Texts(), std::vector<std::string>{"annans"});
 }
 #endif
+
+TEST_F(FileQuitTest, AFileStillBeingWrittenIsNotTakenForDeletions)
+{
+    WriteTlv(m_file, {{"rad", kNow + 3600}, {"gammal", kNow + 7200}});
+    const std::string whole = ReadFile(m_file);
+    Create(m_file);
+    AddRow("ny");
+    // An editor rewriting the file in place is caught halfway: the second
+    // reminder's lines are not all there yet.
+    const std::string half = whole.substr(0, whole.size() - 9);
+    std::ofstream(m_file, std::ios::binary | std::ios::trunc) << half;
+    Key('S', false, true);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"rad", "gammal", "ny"})) << "a missing end is no deletion";
+    std::vector<std::string> aside;
+    for (const auto& e : std::filesystem::directory_iterator(Path("")))
+        if (e.path().filename().string().find("lista.tlv.unreadable-") == 0)
+            aside.push_back(ReadFile(e.path().string()));
+    EXPECT_EQ(aside, std::vector<std::string>{half});
+}

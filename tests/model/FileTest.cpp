@@ -325,3 +325,17 @@ TEST(FileFullDisk, SaveFailsAndKeepsTheOldFile)
 
 }  // namespace
 #endif
+
+TEST(FileWholeness, OnlyAWholeListIsWhole)
+{
+    const std::string whole = "Talvo_1.2\r\n\r\n0\r\n1\r\n86400\r\n0\r\nA\r\n100\r\n1\r\n600\r\n0\r\n";
+    EXPECT_TRUE(CReminderList::IsWhole(whole));
+    EXPECT_TRUE(CReminderList::IsWhole(whole + "\r\n")) << "an editor's extra line feed";
+    EXPECT_TRUE(CReminderList::IsWhole("Talvo_1.2\r\n\r\n0\r\n1\r\n86400\r\n0\r\n")) << "no reminders";
+    EXPECT_TRUE(CReminderList::IsWhole("Talvo_1\nNy\n0\n1\nA\n100\n1\n")) << "the old format, LF only";
+    // Cut anywhere short of the end: inside the last line, or after a
+    // record's first lines.
+    for (std::size_t cut : {whole.size() - 1, whole.size() - 3, whole.size() - 8, std::size_t(20), std::size_t(0)})
+        EXPECT_FALSE(CReminderList::IsWhole(whole.substr(0, cut))) << cut;
+    EXPECT_FALSE(CReminderList::IsWhole("inte en lista\r\n"));
+}
