@@ -32,6 +32,11 @@ void CMainDlg::TakeInConflictCopies()
     }
     finder.Close();
     std::sort(copies.begin(), copies.end());  // oldest first where names hold a date
+    // The list as its file holds it now comes first: a sync tool that made
+    // a copy of this program's version put the other computer's in its
+    // place, and the copy is merged against that.
+    if (!copies.empty())
+        TakeInChangesOnDisk();
     for (const std::string& path : copies) {
         if (!m_savedList || m_strSavedFile != list.m_strFileName) {
             // Without the list as its file holds it there is nothing to merge into.

@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev libqt6svg6-dev qt6-translations-l10n
   libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libx11-dev libxkbcommon-dev
   xvfb xauth x11-utils xdg-utils dbus-daemon
-  openbox trayer xdotool x11-xkb-utils imagemagick faketime dbus dunst python3 strace
+  openbox trayer xdotool x11-xkb-utils imagemagick faketime dbus dunst python3 strace syncthing
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   appstream desktop-file-utils dpkg-dev file
   fonts-dejavu-core

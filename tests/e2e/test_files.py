@@ -208,10 +208,12 @@ class ConflictCopies(h.E2ETest):
     def test_a_conflict_copy_at_start_is_taken_in_and_removed(self):
         s = self.session()
         s.settings()
-        h.write_tlv(s.data_file, [("Fanns", self.now_stored(86400), 1, 600, 1)])
+        # One time for both: "Fanns" must be the same reminder in both files.
+        fanns = ("Fanns", self.now_stored(86400), 1, 600, 1)
+        h.write_tlv(s.data_file, [fanns])
         folder = s.data_file.parent
         copy = folder / (s.data_file.stem + ".sync-conflict-20260114-093000-ABC1234" + s.data_file.suffix)
-        h.write_tlv(copy, [("Fanns", self.now_stored(86400), 1, 600, 1),
+        h.write_tlv(copy, [fanns,
                            ("Från telefonen", self.now_stored(2 * 86400), 1, 600, 0)])
         broken = folder / (s.data_file.stem + " (conflicted copy 2026-01-14 093000)" + s.data_file.suffix)
         broken.write_bytes(GARBAGE)
@@ -230,12 +232,15 @@ class ConflictCopies(h.E2ETest):
     def test_a_conflict_copy_appearing_while_running_is_taken_in(self):
         s = self.session()
         s.settings()
-        h.write_tlv(s.data_file, [("Fanns", self.now_stored(86400), 1, 600, 1)])
+        # One time for both: the start takes a while, and "Fanns" must be
+        # the same reminder in both files.
+        fanns = ("Fanns", self.now_stored(86400), 1, 600, 1)
+        h.write_tlv(s.data_file, [fanns])
         app = self.start()
         copy = s.data_file.parent / (s.data_file.stem + " (conflicted copy 2026-12-08 101500)" + s.data_file.suffix)
         # Written under a temporary name and renamed, as sync tools do.
         temp = s.data_file.parent / ".sync-tmp"
-        h.write_tlv(temp, [("Fanns", self.now_stored(86400), 1, 600, 1),
+        h.write_tlv(temp, [fanns,
                            ("Från den andra datorn", self.now_stored(2 * 86400), 1, 600, 0)])
         os.replace(temp, copy)
         h.wait_until(lambda: not copy.exists(), what="the conflict copy taken in and removed")
