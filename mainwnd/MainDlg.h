@@ -169,6 +169,9 @@ private:
     // last read or wrote it is merged into the list (base = what was read or
     // written, theirs = the file now, ours = the list in memory).
     void TakeInChangesOnDisk();
+    // The selected reminder, to select it again where a new list holds it.
+    std::optional<CReminder> SelectedReminder() const;
+    void SelectReminder(const std::optional<CReminder>& wanted);
     // Keeps the three versions of a merge that would lose a reminder.
     void KeepMergeVersions(const CReminderList& base, const CReminderList& theirs);
     // Says once, without a box, that a reminder changed on both sides is

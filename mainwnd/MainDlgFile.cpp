@@ -97,26 +97,34 @@ void CMainDlg::TakeInChangesOnDisk()
     Trace("The file changed on disk: %d reminders taken in, %d removed.\n", int(report.m_nAddedFromTheirs),
           int(report.m_nRemovedByTheirs));
     // The selection follows its reminder where the merge kept it.
-    const int sel = m_list.GetNextItem(-1, LVNI_SELECTED);
-    const std::optional<CReminder> selected =
-        sel >= 0 && sel < list.GetCount() ? std::optional<CReminder>(list.GetAt(sel)) : std::nullopt;
+    const std::optional<CReminder> selected = SelectedReminder();
     list = std::move(merged);
     m_savedList = std::move(disk);  // what the file holds now is the common version
     UpdateList(-1);
-    if (selected) {
-        for (int i = 0; i < list.GetCount(); ++i) {
-            const CReminder& r = list.GetAt(i);
-            if (r.m_strText == selected->m_strText && r.m_nTime == selected->m_nTime &&
-                r.m_bRemind == selected->m_bRemind && r.m_nPushTime == selected->m_nPushTime &&
-                r.m_bPush == selected->m_bPush) {
-                SelectItem(i);
-                break;
-            }
-        }
-    }
+    SelectReminder(selected);
     ResetAlarmTimer();
     if (report.m_bKeptBothVersions)
         TellMergeKeptBoth();
+}
+
+std::optional<CReminder> CMainDlg::SelectedReminder() const
+{
+    const CReminderList& list = m_data.m_reminderList;
+    const int sel = m_list.GetNextItem(-1, LVNI_SELECTED);
+    return sel >= 0 && sel < list.GetCount() ? std::optional<CReminder>(list.GetAt(sel)) : std::nullopt;
+}
+
+void CMainDlg::SelectReminder(const std::optional<CReminder>& wanted)
+{
+    const CReminderList& list = m_data.m_reminderList;
+    for (int i = 0; wanted && i < list.GetCount(); ++i) {
+        const CReminder& r = list.GetAt(i);
+        if (r.m_strText == wanted->m_strText && r.m_nTime == wanted->m_nTime && r.m_bRemind == wanted->m_bRemind &&
+            r.m_nPushTime == wanted->m_nPushTime && r.m_bPush == wanted->m_bPush) {
+            SelectItem(i);
+            return;
+        }
+    }
 }
 
 void CMainDlg::KeepMergeVersions(const CReminderList& base, const CReminderList& theirs)

@@ -51,21 +51,11 @@ LRESULT CMainDlg::OnListChangedOnDisk(WPARAM, LPARAM)
         TakeInChangesOnDisk();
         Trace("The list changed on disk: merged.\n");
     } else {
-        const int sel = m_list.GetNextItem(-1, LVNI_SELECTED);
-        const std::optional<CReminder> selected =
-            sel >= 0 && sel < list.GetCount() ? std::optional<CReminder>(list.GetAt(sel)) : std::nullopt;
+        const std::optional<CReminder> selected = SelectedReminder();
         list = std::move(theirs);
         RememberSavedList();
         UpdateList(-1);
-        for (int i = 0; selected && i < list.GetCount(); ++i) {
-            const CReminder& r = list.GetAt(i);
-            if (r.m_strText == selected->m_strText && r.m_nTime == selected->m_nTime &&
-                r.m_bRemind == selected->m_bRemind && r.m_nPushTime == selected->m_nPushTime &&
-                r.m_bPush == selected->m_bPush) {
-                SelectItem(i);
-                break;
-            }
-        }
+        SelectReminder(selected);
         ResetAlarmTimer();
         Trace("The list changed on disk: reloaded.\n");
     }
